@@ -1,0 +1,1 @@
+#include "fixup_tables.h"

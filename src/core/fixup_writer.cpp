@@ -1,0 +1,1 @@
+#include "fixup_writer.h"

@@ -1,0 +1,93 @@
+// What the library's modules share: the host link, the window slots, the
+// main dialog's settings and the routines one module offers another.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <atomic>
+
+#include "../../res/kreditor_ids.h"
+#include "fixup_tables.h"
+#include "fixup_writer.h"
+#include "geometry.h"
+#include "keyring.h"
+#include "kred_records.h"
+#include "selection.h"
+#include "snapshot.h"
+#include "textures.h"
+
+#define KRED_DIALOG_SLOTS 4
+#define KRED_PALETTE_SLOTS 20
+
+// Private messages.
+#define WM_KRED_REPAINT WM_USER // repaint the map view
+#define WM_KRED_NEWRESULTS 2269 // hand a tool dialog a new working record
+
+// Entry points and the runtime (kreditor.cpp).
+extern HINSTANCE hInst;
+extern KRED_CALLBACK gCallBack;
+extern DWORD lThreadID;
+extern std::atomic<uint32_t *> bKillFlagPointer;
+extern HWND hDialogSet[KRED_DIALOG_SLOTS];
+extern HWND hPaletteWndSet[KRED_PALETTE_SLOTS];
+extern HFONT hFixedFont;
+extern HPEN hPenBig, hPenBigR, hPenBigG, hPen2, hPenR;
+extern uint32_t dwCurSector;
+
+void ErrMsg(const char *szTemplate, ...);
+void HandleKey(uint32_t dwKey);
+void CheckKeyCommands(void);
+
+// Main dialog (maindlg.cpp). Written on the editor thread, read by
+// UpdatePosition on the host's thread.
+extern std::atomic<int> iLimitFrameRate;
+extern int rtChoice;
+void GetChildRect(HWND hWnd, RECT *rc);
+void TwiddleWindow(HWND hWnd, const RECT *rc);
+void MainDialogTimerTick(HWND hDlg);
+
+// Map view and position updates (view.cpp).
+// The speed of the latest UpdatePosition, published for the main dialog's
+// timer to show (the host's thread never touches a window).
+extern std::atomic<float> fLastSpeed;
+extern std::atomic<uint32_t> bSpeedKnown;
+void ShowSpeed(HWND hDlg);
+void UpdateWallDialog(void);
+
+// Fixup file and the whole-level export (fixup.cpp).
+void SaveFixupFile(void);
+void AddWholeLevelToFixupFile(void);
+
+// Registry preferences (keys.cpp).
+extern int iMaxWindows;
+LONG Tools_OpenKey(int key, HKEY *phregKey);
+LONG Tools_ReadKey(const char *szKey, HKEY hKey, char *szBuffer, DWORD *iBufferLen);
+LONG Tools_WriteKey(const char *szKey, HKEY hKey, const char *szBuffer);
+void Tools_CloseKey(HKEY hKey);
+int Tools_GetKey(const char *szKeyName, void *szBuffer, int iBufferLen);
+int Tools_SetKey(const char *szKeyName, const char *szBuffer);
+void Tools_MaxWindowsCycle(void);
+void Tools_ResourceIdsCycle(char *szBuffer, int iBufferLen);
+
+// Exported window and dialog procedures and host entries.
+extern "C" {
+BOOL WINAPI DLLEntryPoint(HINSTANCE hInstance, DWORD dwReason, LPVOID lpvReserved);
+DWORD WINAPI EditorThread(LPVOID lpParam);
+INT_PTR CALLBACK EditorDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK EditSecDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK EditWallDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK MemDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK PalDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK UsageDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK ViewWndProc(HWND hWnd, UINT wMsg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK PaletteWndProc(HWND hWnd, UINT wMsg, WPARAM wParam, LPARAM lParam);
+
+uint32_t __cdecl WakeUpDLL(KRED_CALLBACK pCallBack);
+uint32_t __cdecl UpdatePosition(const EDITOR_UPDATE_POSITION *eup);
+void __cdecl PostKey(uint32_t dwKey);
+uint32_t __cdecl EditorToTop(void);
+uint32_t __cdecl KillOffDLL(uint32_t *bKillFlag);
+}
