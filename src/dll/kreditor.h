@@ -40,6 +40,11 @@ extern uint32_t dwCurSector;
 void ErrMsg(const char *szTemplate, ...);
 void HandleKey(uint32_t dwKey);
 void CheckKeyCommands(void);
+// A single-instance tool window is being destroyed: its slot (1, 2 or 3)
+// empties if it still holds hDlg.
+void SectorDialogIsClosing(HWND hDlg);
+void WallDialogIsClosing(HWND hDlg);
+void MemDialogIsClosing(HWND hDlg);
 
 // Main dialog (maindlg.cpp). Written on the editor thread, read by
 // UpdatePosition on the host's thread.
