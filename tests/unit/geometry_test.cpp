@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <math.h>
+
+#include "geometry.h"
+#include "snapshot.h"
+
+namespace {
+
+TEST(Geometry, ScreenAndWorldRoundTrip) {
+  // Player at (0, 0), zoom 3, a 200 by 100 client area.
+  int ox, oy;
+  ConvertOneVertex(10, 10, &ox, &oy, 0, 0, 3);
+  EXPECT_EQ(100 + ox, 110);
+  EXPECT_EQ(50 + oy, 40);
+  float fx, fy;
+  ConvertScreenToWorld(100, 50, 110, 40, 0, 0, &fx, &fy, 3);
+  EXPECT_FLOAT_EQ(fx, 10.0f);
+  EXPECT_FLOAT_EQ(fy, 10.0f);
+  // Off-centre player, zoom 30: 10 pixels per unit.
+  ConvertScreenToWorld(100, 50, 125, 30, 7, -3, &fx, &fy, 30);
+  EXPECT_FLOAT_EQ(fx, 9.5f);
+  EXPECT_FLOAT_EQ(fy, -1.0f);
+}
+
+TEST(Geometry, WorldToScreenTruncatesTowardZero) {
+  struct {
+    float ix, iy;
+    int iZoom, ox, oy;
+  } const cases[] = {
+      {-1, 0, 2, 0, 0},   // -0.67 -> 0, not -1
+      {0, -1, 2, 0, 0},   // below the player: +0.67 -> 0
+      {-2, 2, 2, -1, -1}, // -1.33 -> -1
+      {-5, 5, 1, -1, -1}, {100, -100, 30, 1000, 1000},
+  };
+  for (const auto &c : cases) {
+    int ox = 99, oy = 99;
+    ConvertOneVertex(c.ix, c.iy, &ox, &oy, 0, 0, c.iZoom);
+    EXPECT_EQ(ox, c.ox) << c.ix;
+    EXPECT_EQ(oy, c.oy) << c.iy;
+  }
+  WALL_VERTEXES wv = {9, 3, 3, -6, 9};
+  WALL_VERTEXES_I wi;
+  ConvertWallVertexes(&wv, &wi, 0, 0, 3);
+  EXPECT_EQ(wi.v1x, 3);
+  EXPECT_EQ(wi.v1y, -3);
+  EXPECT_EQ(wi.v2x, -6);
+  EXPECT_EQ(wi.v2y, -9);
+}
+
+TEST(Geometry, WorldToScreenPinsCoordinatesOutsideTheIntRange) {
+  int ox, oy;
+  ConvertOneVertex(1e30f, -1e30f, &ox, &oy, 0, 0, 30);
+  EXPECT_EQ(ox, 2147483647);
+  EXPECT_EQ(oy, 2147483647);
+  ConvertOneVertex(-1e30f, NAN, &ox, &oy, 0, 0, 30);
+  EXPECT_EQ(ox, -2147483647 - 1);
+  EXPECT_EQ(oy, 0);
+}
+
+TEST(Geometry, ConvertHeading) {
+  const double dPi = 3.14159265358979;
+  struct {
+    int h;
+    double d;
+  } const cases[] = {
+      {0, dPi},           {4096, dPi / 2},    {8192, 0.0},
+      {12288, dPi * 1.5}, {-4096, dPi * 1.5}, {8193, 2 * dPi - 2 * dPi / 16384},
+  };
+  for (const auto &c : cases)
+    EXPECT_NEAR(ConvertHeading(c.h), c.d, 1e-6) << c.h;
+}
+
+TEST(Geometry, FindSlope) {
+  struct {
+    float x2, y2, a;
+  } const cases[] = {
+      {1, 0, 1.5707964f},  {0, 1, 3.1415927f},   {-1, 0, 4.712389f},
+      {0, -1, 0.0f},       {1, 1, 2.3561945f},   {-1, 1, 3.9269908f},
+      {1, -1, 0.7853982f}, {-1, -1, 5.4977871f}, {0, 0, 4.712389f},
+  };
+  for (const auto &c : cases)
+    EXPECT_FLOAT_EQ(FindSlope(0, 0, c.x2, c.y2), c.a) << c.x2 << "," << c.y2;
+
+  // The axis values continue the general case from both sides.
+  const float e = 1e-4f;
+  EXPECT_NEAR(FindSlope(0, 0, 1, e), 1.5707964f, 1e-3);
+  EXPECT_NEAR(FindSlope(0, 0, 1, -e), 1.5707964f, 1e-3);
+  EXPECT_NEAR(FindSlope(0, 0, e, 1), 3.1415927f, 1e-3);
+  EXPECT_NEAR(FindSlope(0, 0, -e, 1), 3.1415927f, 1e-3);
+  EXPECT_NEAR(FindSlope(0, 0, -1, e), 4.712389f, 1e-3);
+  EXPECT_NEAR(FindSlope(0, 0, -1, -e), 4.712389f, 1e-3);
+  EXPECT_NEAR(FindSlope(0, 0, e, -1), 0.0f, 1e-3);
+  EXPECT_NEAR(FindSlope(0, 0, -e, -1), 6.2831855f, 1e-3); // just below a full turn
+}
+
+float Ray(float px, float py, int h, WALL_VERTEXES wv) {
+  return MeasureRayToLine(px, py, (float)ConvertHeading(h), &wv);
+}
+
+TEST(Geometry, MeasureRayToLine) {
+  struct {
+    const char *szWhat;
+    float px, py;
+    int h;
+    WALL_VERTEXES wv;
+    float d;
+  } const cases[] = {
+      {"straight ahead", 0, 0, 0, {0, -10, 10, 10, 10}, 10.0f},
+      {"interpolated by angle", 0, 0, 1024, {0, -10, 10, 10, 10}, 11.18034f},
+      {"vertices reversed", 0, 0, 1024, {0, 10, 10, -10, 10}, 11.18034f},
+      {"straddles angle 0", 0, 0, 8192, {0, -1, -10, 1, -10}, 10.0f},
+      {"straddles, reversed", 0, 0, 8192, {0, 1, -10, -1, -10}, 10.0f},
+      {"behind the player", 0, 0, 8192, {0, -10, 10, 10, 10}, -1.0f},
+      {"edge-on", 0, 0, 0, {0, 0, 5, 0, 10}, -1.0f},
+      {"aimed at a vertex", 0, 0, 0, {0, 0, 10, 10, 10}, 10.0f},
+      {"off to the side", 0, 0, 0, {0, 50, -10, 60, -10}, -1.0f},
+      {"moved player", 100, 200, 4096, {0, 110, 190, 110, 210}, 10.0f},
+  };
+  for (const auto &c : cases)
+    EXPECT_FLOAT_EQ(Ray(c.px, c.py, c.h, c.wv), c.d) << c.szWhat;
+}
+
+TEST(Geometry, PointToLineDistance) {
+  struct {
+    float x, y, x1, y1, x2, y2, d;
+  } const cases[] = {
+      {5, 3, 0, 0, 10, 0, 3.0f},         {12, 3, 0, 0, 10, 0, 20.0f},
+      {0, 3, 0, 0, 10, 0, 3.0f},         {0, 3, 10, 0, 0, 0, 20.0f},
+      {10, 3, 0, 0, 10, 0, 3.0f},        {10, 3, 10, 0, 0, 0, 20.0f},
+      {5, -4, 10, 0, 0, 0, 4.0f}, // horizontal, reversed, inside
+      {3, 5, 0, 0, 0, 10, 3.0f},         {3, 0, 0, 0, 0, 10, 3.0f},
+      {3, 0, 0, 10, 0, 0, 20.0f},        {3, 11, 0, 0, 0, 10, 20.0f},
+      {10, 0, 0, 0, 10, 10, 7.0710678f}, // foot (5, 5)
+      {20, 10, 0, 0, 10, 10, 20.0f},     // foot (15, 15), past the end
+      {0, 10, 10, 10, 0, 0, 7.0710678f},
+  };
+  for (const auto &c : cases)
+    EXPECT_FLOAT_EQ(PointToLineDistance(c.x, c.y, c.x1, c.y1, c.x2, c.y2), c.d)
+        << c.x << "," << c.y << " to " << c.x1 << "," << c.y1 << "-" << c.x2 << "," << c.y2;
+}
+
+EDITOR_VIEW View(WALL_VERTEXES *wv, int n, int16_t sAngle = 0) {
+  EDITOR_VIEW pv = {};
+  pv.sAngle = sAngle;
+  pv.iWallCount = n;
+  pv.fpWSet = wv;
+  return pv;
+}
+
+TEST(Geometry, FindFacedWall) {
+  WALL_VERTEXES wv[] = {
+      {0, 50, -10, 60, -10},      // missed
+      {1, -10, 30, 10, 30},       // 30 ahead
+      {2, -10, 10, 10, 10},       // 10 ahead: nearest
+      {3, 10, 10, -10, 10},       // same distance, later: loses the tie
+      {4, -10, 20000, 10, 20000}, // beyond the search limit
+  };
+  EDITOR_VIEW pv = View(wv, 5);
+  EXPECT_EQ(FindFacedWall(&pv), 2);
+  pv = View(wv, 2);
+  EXPECT_EQ(FindFacedWall(&pv), 1);
+  pv = View(wv + 4, 1);
+  EXPECT_EQ(FindFacedWall(&pv), -1);
+  pv = View(wv, 0);
+  EXPECT_EQ(FindFacedWall(&pv), -1);
+  pv = View(wv, 5, 8192); // turned round: nothing behind
+  EXPECT_EQ(FindFacedWall(&pv), -1);
+  EXPECT_EQ(FindFacedWall(nullptr), -1);
+}
+
+TEST(Geometry, FacedWallOfTheCurrentSnapshot) {
+  ASSERT_TRUE(Snapshot_Alloc());
+  Snapshot_Reset();
+  EXPECT_EQ(FindOutWhichWallWereLookingAt(), -1);
+  WALL_VERTEXES wv[] = {{0, 50, -10, 60, -10}, {1, -10, 10, 10, 10}};
+  EDITOR_UPDATE_POSITION eup = {};
+  eup.iWallCount = 2;
+  eup.fpWSet = wv;
+  ASSERT_EQ(Snapshot_Publish(&eup), 1u);
+  EXPECT_EQ(FindOutWhichWallWereLookingAt(), 1);
+  EXPECT_FALSE(Snapshot_IsReading());
+  Snapshot_Reset();
+}
+
+} // namespace

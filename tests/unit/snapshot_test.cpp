@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <vector>
+
+#include "selection.h"
+#include "snapshot.h"
+
+namespace {
+
+// An update whose every field carries the number n.
+struct Update {
+  std::vector<WALL_VERTEXES> walls;
+  std::vector<EDITOR_OBJECT> actors;
+  EDITOR_UPDATE_POSITION eup;
+
+  Update(int n, int nWalls = 3, int nActors = 2, uint32_t dwSector = 77) {
+    for (int i = 0; i < nWalls; i++)
+      walls.push_back({(uint32_t)(n * 1000 + i), (float)n, (float)i, (float)n, (float)i});
+    for (int i = 0; i < nActors; i++)
+      actors.push_back({(int16_t)n, 0, (float)n, (float)i, 1, (uint32_t)i});
+    memset(&eup, 0, sizeof(eup));
+    eup.x = (float)n;
+    eup.z = (float)-n;
+    eup.sAngle = (int16_t)n;
+    eup.dwSectorHandle = dwSector;
+    eup.wSectorNumber = (uint16_t)n;
+    eup.iWallCount = nWalls;
+    eup.fpWSet = walls.data();
+    eup.iActorCount = nActors;
+    eup.pp = actors.data();
+    eup.ruCurrent.peakActiveWindows = n;
+    eup.ruCurrent.numSectorsVisited = n;
+  }
+};
+
+class SnapshotTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(Snapshot_Alloc());
+    Snapshot_Reset();
+    ClearWallSelection();
+  }
+  void TearDown() override {
+    while (Snapshot_IsReading())
+      Snapshot_EndRead();
+    Snapshot_Reset();
+    ClearWallSelection();
+  }
+};
+
+// Byte image of both slots with their arrays.
+std::vector<unsigned char> Image() {
+  std::vector<unsigned char> v;
+  for (const EDITOR_VIEW &pv : pvSet) {
+    const unsigned char *p = (const unsigned char *)&pv;
+    v.insert(v.end(), p, p + sizeof(pv));
+    p = (const unsigned char *)pv.fpWSet;
+    v.insert(v.end(), p, p + KRED_MAX_WALLS * sizeof(WALL_VERTEXES));
+    p = (const unsigned char *)pv.pp;
+    v.insert(v.end(), p, p + KRED_MAX_ACTORS * sizeof(EDITOR_OBJECT));
+  }
+  return v;
+}
+
+TEST_F(SnapshotTest, CopiesIntoTheOtherSlotAndFlips) {
+  Update u(5);
+  ASSERT_EQ(Snapshot_Publish(&u.eup), 1u);
+  EXPECT_EQ(ipvSide.load(), 1);
+  const EDITOR_VIEW &pv = pvSet[1];
+  EXPECT_EQ(pv.x, 5.0f);
+  EXPECT_EQ(pv.y, -5.0f);
+  EXPECT_EQ(pv.sAngle, 5);
+  EXPECT_EQ(pv.dwSectorHandle, 77u);
+  EXPECT_EQ(pv.wSectorNumber, 5);
+  EXPECT_EQ(pv.ruData.numSectorsVisited, 5);
+  EXPECT_EQ(gruPoint.load(), &pvSet[1].ruData);
+  ASSERT_EQ(pv.iWallCount, 3);
+  EXPECT_EQ(memcmp(pv.fpWSet, u.walls.data(), 3 * sizeof(WALL_VERTEXES)), 0);
+  ASSERT_EQ(pv.iActorCount, 2);
+  EXPECT_EQ(memcmp(pv.pp, u.actors.data(), 2 * sizeof(EDITOR_OBJECT)), 0);
+
+  Update u2(6);
+  ASSERT_EQ(Snapshot_Publish(&u2.eup), 1u);
+  EXPECT_EQ(ipvSide.load(), 0);
+  EXPECT_EQ(pvSet[0].x, 6.0f);
+  EXPECT_EQ(pvSet[1].x, 5.0f);
+  EXPECT_EQ(gruPoint.load(), &pvSet[0].ruData);
+}
+
+TEST_F(SnapshotTest, LocksRejectWithoutTouchingTheSlots) {
+  Update u1(1), u2(2, 5, 5, 99);
+  Snapshot_Publish(&u1.eup);
+  AddWallToSelectedList(4);
+  std::vector<unsigned char> before = Image();
+
+  bPositionLock.store(1);
+  EXPECT_EQ(Snapshot_Publish(&u2.eup), 0u);
+  bPositionLock.store(0);
+  bViewCopyLock.store(1); // a copy in progress
+  EXPECT_EQ(Snapshot_Publish(&u2.eup), 0u);
+  bViewCopyLock.store(0);
+
+  EXPECT_EQ(Image(), before);
+  EXPECT_EQ(ipvSide.load(), 1);
+  EXPECT_EQ(wCurrentWallSelections.load(), 1); // the sector change was not taken
+  EXPECT_EQ(dwLastHandle, 77u);
+  EXPECT_EQ(Snapshot_Publish(&u2.eup), 1u);
+}
+
+TEST_F(SnapshotTest, OneUpdateAcceptedDuringARead) {
+  Update u1(1), u2(2), u3(3), u4(4);
+  Snapshot_Publish(&u1.eup);
+  int iSlot = Snapshot_BeginRead();
+  EXPECT_EQ(iSlot, 1);
+  EXPECT_TRUE(Snapshot_IsReading());
+  EXPECT_EQ(Snapshot_BeginRead(), iSlot); // nested
+  EXPECT_EQ(Snapshot_Publish(&u2.eup), 1u);
+  EXPECT_EQ(Snapshot_Publish(&u3.eup), 0u);
+  Snapshot_EndRead();
+  EXPECT_TRUE(Snapshot_IsReading());
+  EXPECT_EQ(Snapshot_Publish(&u4.eup), 0u);
+  EXPECT_EQ(pvSet[iSlot].x, 1.0f);
+  EXPECT_EQ(pvSet[iSlot].fpWSet[0].dwWallTag, 1000u);
+
+  Snapshot_EndRead();
+  EXPECT_FALSE(Snapshot_IsReading());
+  EXPECT_EQ(bDrawingNow.load(), 0u);
+  EXPECT_EQ(iDrawShiftCount.load(), 0);
+  EXPECT_EQ(Snapshot_Publish(&u3.eup), 1u);
+  EXPECT_EQ(Snapshot_Publish(&u4.eup), 1u);
+  EXPECT_EQ(pvSet[ipvSide.load()].x, 4.0f);
+
+  Snapshot_EndRead(); // unmatched: harmless
+  EXPECT_FALSE(Snapshot_IsReading());
+}
+
+TEST_F(SnapshotTest, CountsAreClampedToCapacity) {
+  std::vector<WALL_VERTEXES> walls(250);
+  std::vector<EDITOR_OBJECT> actors(150);
+  for (size_t i = 0; i < walls.size(); i++)
+    walls[i].dwWallTag = (uint32_t)i;
+  struct {
+    int32_t iWalls;
+    bool bWallArray;
+    int32_t iActors;
+    bool bActorArray;
+    int32_t iWantWalls;
+    int32_t iWantActors;
+  } const cases[] = {
+      {-5, true, -1, true, 0, 0},       {0, true, 0, true, 0, 0},
+      {10, false, 10, false, 0, 0},     {250, true, 150, true, 200, 100},
+      {200, true, 100, true, 200, 100}, {7, true, 3, true, 7, 3},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.iWalls);
+    EDITOR_UPDATE_POSITION eup = {};
+    eup.iWallCount = c.iWalls;
+    eup.fpWSet = c.bWallArray ? walls.data() : nullptr;
+    eup.iActorCount = c.iActors;
+    eup.pp = c.bActorArray ? actors.data() : nullptr;
+    ASSERT_EQ(Snapshot_Publish(&eup), 1u);
+    const EDITOR_VIEW &pv = pvSet[ipvSide.load()];
+    EXPECT_EQ(pv.iWallCount, c.iWantWalls);
+    EXPECT_EQ(pv.iActorCount, c.iWantActors);
+    if (c.iWantWalls) {
+      EXPECT_EQ(pv.fpWSet[c.iWantWalls - 1].dwWallTag, (uint32_t)c.iWantWalls - 1);
+    }
+  }
+}
+
+TEST_F(SnapshotTest, SectorChangeClearsTheSelectionOnce) {
+  Update a(1, 3, 0, 10), b(2, 3, 0, 20);
+  AddWallToSelectedList(2);
+  piSelWall.store(2);
+  ASSERT_EQ(Snapshot_Publish(&a.eup), 1u); // first sector after attach
+  EXPECT_EQ(wCurrentWallSelections.load(), 0);
+  EXPECT_EQ(piSelWall.load(), -1);
+  EXPECT_EQ(dwLastHandle, 10u);
+
+  AddWallToSelectedList(2);
+  piSelWall.store(2);
+  ASSERT_EQ(Snapshot_Publish(&a.eup), 1u); // same sector
+  EXPECT_EQ(wCurrentWallSelections.load(), 1);
+  EXPECT_EQ(piSelWall.load(), 2);
+
+  // A skipped update does not take the change; the next accepted one does.
+  Snapshot_BeginRead();
+  ASSERT_EQ(Snapshot_Publish(&a.eup), 1u);
+  ASSERT_EQ(Snapshot_Publish(&b.eup), 0u);
+  EXPECT_EQ(wCurrentWallSelections.load(), 1);
+  Snapshot_EndRead();
+  ASSERT_EQ(Snapshot_Publish(&b.eup), 1u);
+  EXPECT_EQ(wCurrentWallSelections.load(), 0);
+  EXPECT_EQ(dwLastHandle, 20u);
+}
+
+} // namespace
