@@ -1,0 +1,362 @@
+// The host side of the library link: the service function that answers the
+// editor's requests from the level, the request log, and the frames.
+#include "kredhost.h"
+
+#include <math.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <memory>
+
+LEVEL gLevel;
+CRITICAL_SECTION gcsLevel;
+HMODULE ghDll;
+PFN_WAKEUP pfnWakeUpDLL;
+PFN_UPDATEPOSITION pfnUpdatePosition;
+PFN_POSTKEY pfnPostKey;
+PFN_EDITORTOTOP pfnEditorToTop;
+PFN_KILLOFF pfnKillOffDLL;
+DWORD gdwHostThread;
+std::atomic<int> giWakeState{0};
+std::atomic<int> giClosingCount{0};
+std::atomic<int> giBlockEditorMs{0};
+std::atomic<int> giBadListReturns{0};
+volatile uint32_t gdwKillFlag;
+std::vector<HANDLE> gEditorThreads;
+PLAYER gPlayer;
+uint32_t gdwLastUpdateResult;
+
+static CRITICAL_SECTION csLog;
+static std::vector<HOST_REQUEST> requestLog;
+
+// Texture lists handed out by 1010 and not yet returned by 1020.
+struct TEXLIST {
+  std::vector<std::string> names;
+  std::vector<SHARED_TEXTURE_DATA> entries;
+};
+static std::vector<std::unique_ptr<TEXLIST>> outstandingLists; // under csLog
+static bool bTexOverride;
+static int iTexOverrideCount, iTexOverrideLen;
+
+static char szLevelNameSet[MAX_PATH + 64]; // under csLog
+static bool bLevelNameNone;
+static char szLevelNameAnswer[MAX_PATH + 64]; // valid until the next request
+
+static std::vector<WALL_VERTEXES> frameWalls;
+static std::vector<EDITOR_OBJECT> frameActors;
+static uint32_t dwFrameCount;
+
+void HostInitService() {
+  InitializeCriticalSection(&csLog);
+  InitializeCriticalSection(&gcsLevel);
+  gdwHostThread = GetCurrentThreadId();
+}
+
+void HostLogSnapshot(std::vector<HOST_REQUEST> &out) {
+  EnterCriticalSection(&csLog);
+  out = requestLog;
+  LeaveCriticalSection(&csLog);
+}
+
+void HostLogClear() {
+  EnterCriticalSection(&csLog);
+  requestLog.clear();
+  LeaveCriticalSection(&csLog);
+}
+
+void HostSetTextureOverride(int n, int iLen, bool bEnabled) {
+  EnterCriticalSection(&csLog);
+  bTexOverride = bEnabled;
+  iTexOverrideCount = n;
+  iTexOverrideLen = iLen;
+  LeaveCriticalSection(&csLog);
+}
+
+void HostSetLevelName(const char *sz) {
+  EnterCriticalSection(&csLog);
+  bLevelNameNone = sz == nullptr;
+  snprintf(szLevelNameSet, sizeof(szLevelNameSet), "%s", sz ? sz : "");
+  LeaveCriticalSection(&csLog);
+}
+
+static TEXLIST *svc_BuildTextureList() {
+  std::unique_ptr<TEXLIST> tl(new TEXLIST);
+  if (bTexOverride) {
+    for (int i = 0; i < iTexOverrideCount; i++) {
+      char sz[32];
+      snprintf(sz, sizeof(sz), "%d", i);
+      std::string s = std::string("TEXTURES\\T") + sz;
+      // Pad or cut to exactly the asked length, keeping the index visible.
+      while ((int)s.size() + 4 < iTexOverrideLen)
+        s += 'X';
+      s += ".PCX";
+      if ((int)s.size() > iTexOverrideLen)
+        s = s.substr(s.size() - (size_t)iTexOverrideLen);
+      tl->names.push_back(s);
+    }
+  } else {
+    for (const LVL_TEXTURE &t : gLevel.textures)
+      tl->names.push_back(t.szName);
+  }
+  for (size_t i = 0; i < tl->names.size(); i++) {
+    SHARED_TEXTURE_DATA e;
+    e.w = bTexOverride ? 64 : gLevel.textures[i].w;
+    e.h = bTexOverride ? 64 : gLevel.textures[i].h;
+    e.szName = tl->names[i].c_str();
+    tl->entries.push_back(e);
+  }
+  SHARED_TEXTURE_DATA end = {0, 0, nullptr};
+  tl->entries.push_back(end);
+  TEXLIST *p = tl.get();
+  outstandingLists.push_back(std::move(tl));
+  return p;
+}
+
+static int svc_SectorIndex(uint32_t bOrdinal, uint32_t dwSector) {
+  if (bOrdinal)
+    return dwSector < gLevel.sectors.size() ? (int)dwSector : -1;
+  return LevelSectorByTag(gLevel, dwSector);
+}
+
+static int svc_WallIndex(const LVL_SECTOR &s, uint32_t bOrdinal, uint32_t dwWall) {
+  if (bOrdinal)
+    return dwWall < s.walls.size() ? (int)dwWall : -1;
+  for (size_t i = 0; i < s.walls.size(); i++)
+    if (s.walls[i].wd.dwWallTag == dwWall)
+      return (int)i;
+  return -1;
+}
+
+static uint32_t svc_Palette(PALETTE_REQUEST *pr) {
+  if (!pr)
+    return 0;
+  if (pr->pt == 0) {
+    if (pr->rgb)
+      memcpy(pr->rgb, gLevel.palette, sizeof(gLevel.palette));
+    return 0;
+  }
+  if (pr->pt != 1 && pr->pt != 2)
+    return 0;
+  const std::vector<std::vector<uint8_t>> &tables =
+      pr->pt == 1 ? gLevel.colorMaps : gLevel.shadeTables;
+  if (pr->table && pr->pn >= 0 && (size_t)pr->pn < tables.size())
+    memcpy(pr->table, tables[(size_t)pr->pn].data(), 256);
+  return (uint32_t)tables.size();
+}
+
+uint32_t KRED_CDECL HostService(uint16_t wCode, uintptr_t dwArg) {
+  bool bHost = GetCurrentThreadId() == gdwHostThread;
+  EnterCriticalSection(&csLog);
+  size_t iEntry = requestLog.size();
+  requestLog.push_back(HOST_REQUEST{wCode, dwArg, bHost, giWakeState.load() == 2, 0});
+  LeaveCriticalSection(&csLog);
+
+  if (!bHost) {
+    int iMs = giBlockEditorMs.exchange(0);
+    if (iMs > 0)
+      Sleep((DWORD)iMs);
+  }
+
+  switch (wCode) {
+  case KREQ_CLOSING:
+    giClosingCount++;
+    return 0;
+  case KREQ_TEXTURE_LIST: {
+    EnterCriticalSection(&csLog);
+    TEXLIST *p = svc_BuildTextureList();
+    // The log may have been cleared meanwhile by the scenario.
+    if (iEntry < requestLog.size() && requestLog[iEntry].wCode == wCode)
+      requestLog[iEntry].dwResult = (uintptr_t)p->entries.data();
+    LeaveCriticalSection(&csLog);
+    return (uint32_t)(uintptr_t)p->entries.data();
+  }
+  case KREQ_TEXTURE_LIST_DONE: {
+    bool bFound = false;
+    EnterCriticalSection(&csLog);
+    for (size_t i = 0; i < outstandingLists.size(); i++) {
+      if ((uintptr_t)outstandingLists[i]->entries.data() == dwArg) {
+        outstandingLists.erase(outstandingLists.begin() + (ptrdiff_t)i);
+        bFound = true;
+        break;
+      }
+    }
+    LeaveCriticalSection(&csLog);
+    if (!bFound) {
+      giBadListReturns++;
+      HostOut("host: request 1020 with %#lx, which 1010 did not hand out", (unsigned long)dwArg);
+    }
+    return 0;
+  }
+  case KREQ_GET_SECTOR: {
+    SECTOR_DATA *p = (SECTOR_DATA *)dwArg;
+    if (!p)
+      return 1;
+    EnterCriticalSection(&gcsLevel);
+    int i = svc_SectorIndex(p->bOrdinal, p->dwSectorTag);
+    if (i >= 0) {
+      uint32_t bOrdinal = p->bOrdinal;
+      *p = gLevel.sectors[(size_t)i].sd;
+      p->bOrdinal = bOrdinal;
+    }
+    LeaveCriticalSection(&gcsLevel);
+    return i >= 0 ? 0 : 1;
+  }
+  case KREQ_GET_WALL: {
+    WALL_DATA_REQUEST *r = (WALL_DATA_REQUEST *)dwArg;
+    if (!r || !r->wd)
+      return 1;
+    uint32_t dwResult = 1;
+    EnterCriticalSection(&gcsLevel);
+    int i = svc_SectorIndex(r->bOrdinal, r->dwSectorTag);
+    if (i >= 0) {
+      const LVL_SECTOR &s = gLevel.sectors[(size_t)i];
+      int k = svc_WallIndex(s, r->bOrdinal, r->dwWallTag);
+      if (k >= 0) {
+        *r->wd = s.walls[(size_t)k].wd;
+        r->dwSectorTag = s.sd.dwSectorTag;
+        r->dwWallTag = s.walls[(size_t)k].wd.dwWallTag;
+        dwResult = 0;
+      }
+    }
+    LeaveCriticalSection(&gcsLevel);
+    return dwResult;
+  }
+  case KREQ_SET_WALL: {
+    WALL_DATA_REQUEST *r = (WALL_DATA_REQUEST *)dwArg;
+    if (!r || !r->wd)
+      return 1;
+    uint32_t dwResult = 1;
+    EnterCriticalSection(&gcsLevel);
+    int i = svc_SectorIndex(r->bOrdinal, r->dwSectorTag);
+    if (i >= 0) {
+      LVL_SECTOR &s = gLevel.sectors[(size_t)i];
+      int k = svc_WallIndex(s, r->bOrdinal, r->dwWallTag);
+      if (k >= 0) {
+        WALL_DATA &wd = s.walls[(size_t)k].wd;
+        uint32_t dwSize = wd.dwStructSize, dwTag = wd.dwWallTag;
+        wd = *r->wd;
+        wd.dwStructSize = dwSize;
+        wd.dwWallTag = dwTag;
+        dwResult = 0;
+      }
+    }
+    LeaveCriticalSection(&gcsLevel);
+    return dwResult;
+  }
+  case KREQ_SET_SECTOR: {
+    SECTOR_DATA *p = (SECTOR_DATA *)dwArg;
+    if (!p)
+      return 1;
+    EnterCriticalSection(&gcsLevel);
+    int i = LevelSectorByTag(gLevel, p->dwSectorTag);
+    if (i >= 0) {
+      SECTOR_DATA &sd = gLevel.sectors[(size_t)i].sd;
+      uint32_t dwSize = sd.dwStructSize;
+      sd = *p;
+      sd.dwStructSize = dwSize;
+      sd.bOrdinal = 0;
+      // Cut the strings in case the editor sent them unterminated.
+      sd.szSectorName[sizeof(sd.szSectorName) - 1] = 0;
+      sd.szSoundName[sizeof(sd.szSoundName) - 1] = 0;
+    }
+    LeaveCriticalSection(&gcsLevel);
+    return i >= 0 ? 0 : 1;
+  }
+  case KREQ_PALETTE:
+    return svc_Palette((PALETTE_REQUEST *)dwArg);
+  case KREQ_LEVEL_NAME: {
+    EnterCriticalSection(&csLog);
+    bool bNone = bLevelNameNone;
+    snprintf(szLevelNameAnswer, sizeof(szLevelNameAnswer), "%s", szLevelNameSet);
+    LeaveCriticalSection(&csLog);
+    return bNone ? 0 : (uint32_t)(uintptr_t)szLevelNameAnswer;
+  }
+  case KREQ_RESOURCE_TEXT:
+    for (const LVL_RESOURCE &r : gLevel.resources)
+      if (r.dwCode == (uint32_t)dwArg)
+        return (uint32_t)(uintptr_t)r.szText.c_str();
+    return 0;
+  default:
+    HostOut("host: unknown request %u (argument %#lx)", (unsigned)wCode, (unsigned long)dwArg);
+    return 0;
+  }
+}
+
+double HostNowUs() {
+  static LARGE_INTEGER liFreq;
+  if (!liFreq.QuadPart)
+    QueryPerformanceFrequency(&liFreq);
+  LARGE_INTEGER li;
+  QueryPerformanceCounter(&li);
+  return (double)li.QuadPart * 1e6 / (double)liFreq.QuadPart;
+}
+
+static int frm_FindSector(float x, float y) {
+  if (gPlayer.iSector >= 0 && (size_t)gPlayer.iSector < gLevel.sectors.size()) {
+    // Cheap first: the sector the player was in.
+    const LVL_SECTOR &s = gLevel.sectors[(size_t)gPlayer.iSector];
+    bool bIn = false;
+    for (const LVL_WALL &w : s.walls) {
+      if ((w.v1y > y) != (w.v2y > y)) {
+        float fx = w.v1x + (y - w.v1y) * (w.v2x - w.v1x) / (w.v2y - w.v1y);
+        if (x < fx)
+          bIn = !bIn;
+      }
+    }
+    if (bIn)
+      return gPlayer.iSector;
+  }
+  int i = LevelFindSector(gLevel, x, y);
+  return i >= 0 ? i : gPlayer.iSector;
+}
+
+double HostFrame(float x, float y, int16_t sHeading, int iForceSector) {
+  EDITOR_UPDATE_POSITION eup;
+  memset(&eup, 0, sizeof(eup));
+  EnterCriticalSection(&gcsLevel);
+  gPlayer.iSector = iForceSector >= 0 ? iForceSector : frm_FindSector(x, y);
+  gPlayer.x = x;
+  gPlayer.y = y;
+  gPlayer.sHeading = sHeading;
+  frameWalls.clear();
+  int iAdjoins = 0;
+  if (gPlayer.iSector >= 0 && (size_t)gPlayer.iSector < gLevel.sectors.size()) {
+    const LVL_SECTOR &s = gLevel.sectors[(size_t)gPlayer.iSector];
+    for (const LVL_WALL &w : s.walls) {
+      WALL_VERTEXES wv = {w.wd.dwWallTag, w.v1x, w.v1y, w.v2x, w.v2y};
+      frameWalls.push_back(wv);
+      iAdjoins += w.wd.bHasAdjoin ? 1 : 0;
+    }
+    eup.dwSectorHandle = s.sd.dwSectorTag;
+  } else {
+    eup.dwSectorHandle = 0xFFFFFFFFu;
+  }
+  frameActors.clear();
+  for (const LVL_ACTOR &a : gLevel.actors)
+    frameActors.push_back(a.eo);
+  LeaveCriticalSection(&gcsLevel);
+
+  dwFrameCount++;
+  eup.x = x;
+  eup.z = y;
+  eup.sAngle = sHeading;
+  eup.wSectorNumber = (uint16_t)(gPlayer.iSector & 0xFFFF);
+  eup.iWallCount = (int32_t)frameWalls.size();
+  eup.fpWSet = frameWalls.empty() ? nullptr : frameWalls.data();
+  eup.iActorCount = (int32_t)frameActors.size();
+  eup.pp = frameActors.empty() ? nullptr : frameActors.data();
+  RenderUsage &ru = eup.ruCurrent;
+  ru.peakActiveWindows = 4 + (int32_t)(dwFrameCount % 7);
+  ru.maxActiveWindows = 64;
+  ru.peakWallEdges = 2 * eup.iWallCount + (int32_t)(dwFrameCount % 5);
+  ru.maxWallEdges = 2048;
+  ru.peakWallWindows = 3 + (int32_t)(dwFrameCount % 4);
+  ru.maxWallWindows = 256;
+  ru.peakAdjoiningSectors = iAdjoins;
+  ru.maxAdjoiningSectors = 128;
+  ru.numSectorsVisited = 1 + iAdjoins + (int32_t)(dwFrameCount % 3);
+
+  double t0 = HostNowUs();
+  gdwLastUpdateResult = pfnUpdatePosition(&eup);
+  return HostNowUs() - t0;
+}

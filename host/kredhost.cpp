@@ -1,0 +1,1705 @@
+// kredhost: loads KREDITOR.DLL the way the game does, serves a level of its
+// own and runs a scenario of commands and checks (docs/scenario.md).
+#include "kredhost.h"
+
+#include <math.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+
+std::atomic<int> giCurLine{0};
+std::string gszScriptName;
+
+static CRITICAL_SECTION csOut;
+static bool bOutReady;
+static int iPassed, iFailed;
+static bool bKeepGoing;
+static bool bQuiet;
+
+static std::string szDllPath, szOutDir, szScriptDir, szLevelPath;
+static int iSizingW, iSizingH; // result of the last "sizing"
+static int iBaseThreads;       // threads of the host before the library was loaded
+
+void HostOut(const char *szFmt, ...) {
+  char sz[2048];
+  va_list ap;
+  va_start(ap, szFmt);
+  vsnprintf(sz, sizeof(sz), szFmt, ap);
+  va_end(ap);
+  if (bOutReady)
+    EnterCriticalSection(&csOut);
+  fputs(sz, stdout);
+  fputc('\n', stdout);
+  fflush(stdout); // Wine's console buffers otherwise
+  if (bOutReady)
+    LeaveCriticalSection(&csOut);
+}
+
+void HostFail(const char *szFmt, ...) {
+  char sz[1800];
+  va_list ap;
+  va_start(ap, szFmt);
+  vsnprintf(sz, sizeof(sz), szFmt, ap);
+  va_end(ap);
+  iFailed++;
+  HostOut("FAIL %s:%d: %s", gszScriptName.c_str(), giCurLine.load(), sz);
+}
+
+void HostTimeout() {
+  HostFail("time-out: the run took longer than allowed (--timeout)");
+  HostOut("%d passed, %d failed", iPassed, iFailed);
+  ExitProcess(3);
+}
+
+// An action's outcome: counts only when it failed.
+static bool Act(bool bOk, const char *szFmt, ...) {
+  if (bOk)
+    return true;
+  char sz[1800];
+  va_list ap;
+  va_start(ap, szFmt);
+  vsnprintf(sz, sizeof(sz), szFmt, ap);
+  va_end(ap);
+  HostFail("%s", sz);
+  return false;
+}
+
+// A check: counts as passed or failed.
+static bool Check(bool bOk, const char *szFmt, ...) {
+  if (bOk) {
+    iPassed++;
+    return true;
+  }
+  char sz[1800];
+  va_list ap;
+  va_start(ap, szFmt);
+  vsnprintf(sz, sizeof(sz), szFmt, ap);
+  va_end(ap);
+  HostFail("%s", sz);
+  return false;
+}
+
+// ---------------------------------------------------------------------------
+// Scenario text
+
+struct TOKEN {
+  std::string s;
+  bool bQuoted;
+};
+
+struct CMD {
+  int iLine;
+  std::vector<TOKEN> tok;
+};
+
+static void HostExit(int iCode);
+
+[[noreturn]] static void ScriptError(int iLine, const char *szFmt, ...) {
+  char sz[1024];
+  va_list ap;
+  va_start(ap, szFmt);
+  vsnprintf(sz, sizeof(sz), szFmt, ap);
+  va_end(ap);
+  fprintf(stderr, "%s:%d: %s\n", gszScriptName.c_str(), iLine, sz);
+  fflush(stderr);
+  HostExit(2);
+  ExitProcess(2);
+}
+
+static bool scn_Tokenize(const std::string &line, std::vector<TOKEN> &tok, std::string &err) {
+  tok.clear();
+  size_t i = 0, n = line.size();
+  while (i < n) {
+    char c = line[i];
+    if (c == ' ' || c == '\t' || c == '\r') {
+      i++;
+      continue;
+    }
+    if (c == '#')
+      break;
+    TOKEN t;
+    t.bQuoted = false;
+    // A token is a run of unquoted and quoted pieces: title:"A B" is one.
+    while (i < n && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
+      if (line[i] == '"') {
+        t.bQuoted = true;
+        i++;
+        bool bClosed = false;
+        while (i < n) {
+          char d = line[i++];
+          if (d == '\\' && i < n && (line[i] == '"' || line[i] == '\\'))
+            t.s += line[i++];
+          else if (d == '"') {
+            bClosed = true;
+            break;
+          } else
+            t.s += d;
+        }
+        if (!bClosed) {
+          err = "unterminated quoted text";
+          return false;
+        }
+      } else {
+        t.s += line[i++];
+      }
+    }
+    tok.push_back(t);
+  }
+  return true;
+}
+
+static long long ArgInt(const CMD &c, size_t i) {
+  if (i >= c.tok.size())
+    ScriptError(c.iLine, "%s: missing value", c.tok[0].s.c_str());
+  const std::string &s = c.tok[i].s;
+  const char *p = s.c_str();
+  bool bNeg = *p == '-';
+  if (*p == '-' || *p == '+')
+    p++;
+  int iBase = 10;
+  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+    iBase = 16;
+    p += 2;
+  }
+  char *pEnd = nullptr;
+  if (!*p || *p == '-' || *p == '+')
+    ScriptError(c.iLine, "\"%s\" is not a number", s.c_str());
+  unsigned long long u = strtoull(p, &pEnd, iBase);
+  if (*pEnd)
+    ScriptError(c.iLine, "\"%s\" is not a number", s.c_str());
+  return bNeg ? -(long long)u : (long long)u;
+}
+
+static double ArgFloat(const CMD &c, size_t i) {
+  if (i >= c.tok.size())
+    ScriptError(c.iLine, "%s: missing value", c.tok[0].s.c_str());
+  const std::string &s = c.tok[i].s;
+  char *pEnd = nullptr;
+  double d = strtod(s.c_str(), &pEnd);
+  if (s.empty() || *pEnd || !isfinite(d))
+    ScriptError(c.iLine, "\"%s\" is not a number", s.c_str());
+  return d;
+}
+
+static bool IsWord(const CMD &c, size_t i, const char *sz) {
+  return i < c.tok.size() && !c.tok[i].bQuoted && c.tok[i].s == sz;
+}
+
+static bool IsAbsolute(const std::string &s) {
+  return (!s.empty() && (s[0] == '/' || s[0] == '\\')) || (s.size() > 1 && s[1] == ':');
+}
+
+static std::string JoinPath(const std::string &dir, const std::string &name) {
+  if (dir.empty() || dir == ".")
+    return name;
+  char cLast = dir[dir.size() - 1];
+  if (cLast == '/' || cLast == '\\')
+    return dir + name;
+  // Keep to the folder's own separator.
+  bool bBackslash = dir.find('\\') != std::string::npos && dir.find('/') == std::string::npos;
+  return dir + (bBackslash ? "\\" : "/") + name;
+}
+
+// "out:NAME" is in the output folder; other relative paths are taken from the
+// scenario's folder.
+static std::string ResolvePath(const std::string &s) {
+  if (s.compare(0, 4, "out:") == 0)
+    return JoinPath(szOutDir, s.substr(4));
+  if (IsAbsolute(s))
+    return s;
+  return JoinPath(szScriptDir, s);
+}
+
+static std::string DirOf(const std::string &s) {
+  size_t p = s.find_last_of("/\\");
+  return p == std::string::npos ? std::string(".") : s.substr(0, p);
+}
+
+static bool ReadFileBytes(const std::string &szPath, std::string &out) {
+  FILE *f = fopen(szPath.c_str(), "rb");
+  if (!f)
+    return false;
+  out.clear();
+  char buf[8192];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof(buf), f)) > 0)
+    out.append(buf, n);
+  fclose(f);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// The library
+
+static const char *const szHostEntries[] = {"WakeUpDLL", "UpdatePosition", "PostKey", "EditorToTop",
+                                            "KillOffDLL"};
+static const char *const szAllExports[] = {
+    "DLLEntryPoint", "EditSecDlgProc", "EditWallDlgProc", "EditorDlgProc", "EditorThread",
+    "EditorToTop",   "KillOffDLL",     "MemDlgProc",      "PalDlgProc",    "PaletteWndProc",
+    "PostKey",       "UpdatePosition", "UsageDlgProc",    "ViewWndProc",   "WakeUpDLL"};
+
+static bool DllLoad() {
+  if (ghDll)
+    return true;
+  if (!iBaseThreads)
+    iBaseThreads = WinCountThreads();
+  ghDll = LoadLibraryA(szDllPath.c_str());
+  if (!ghDll) {
+    HostFail("cannot load %s (error %lu)", szDllPath.c_str(), (unsigned long)GetLastError());
+    return false;
+  }
+  FARPROC p[5];
+  for (int i = 0; i < 5; i++) {
+    p[i] = GetProcAddress(ghDll, szHostEntries[i]);
+    if (!p[i]) {
+      HostFail("%s does not export %s", szDllPath.c_str(), szHostEntries[i]);
+      FreeLibrary(ghDll);
+      ghDll = nullptr;
+      return false;
+    }
+  }
+  pfnWakeUpDLL = (PFN_WAKEUP)(void *)p[0];
+  pfnUpdatePosition = (PFN_UPDATEPOSITION)(void *)p[1];
+  pfnPostKey = (PFN_POSTKEY)(void *)p[2];
+  pfnEditorToTop = (PFN_EDITORTOTOP)(void *)p[3];
+  pfnKillOffDLL = (PFN_KILLOFF)(void *)p[4];
+  return true;
+}
+
+static uint32_t KillFlag() {
+  MemoryBarrier();
+  return gdwKillFlag;
+}
+
+// Is an editor thread of ours still alive?
+static bool EditorAlive() {
+  for (HANDLE h : gEditorThreads)
+    if (WaitForSingleObject(h, 0) == WAIT_TIMEOUT)
+      return true;
+  return false;
+}
+
+static bool WaitEditorThreads(DWORD dwMs) {
+  DWORD t0 = GetTickCount();
+  while (EditorAlive()) {
+    if (GetTickCount() - t0 > dwMs)
+      return false;
+    Sleep(5);
+  }
+  return true;
+}
+
+static void HostExit(int iCode) {
+  // End a running editor by the kill handshake before the library goes.
+  bool bClean = true;
+  if (ghDll && EditorAlive()) {
+    if (!bQuiet)
+      HostOut("host: ending the editor");
+    gdwKillFlag = 1;
+    MemoryBarrier();
+    pfnKillOffDLL((uint32_t *)&gdwKillFlag);
+    DWORD t0 = GetTickCount();
+    while (KillFlag() != 0 && GetTickCount() - t0 < 5000)
+      Sleep(5);
+    if (KillFlag() != 0 || !WaitEditorThreads(3000)) {
+      HostFail("the editor did not end within 5 s of KillOffDLL at exit");
+      bClean = false;
+    }
+  }
+  if (ghDll && bClean)
+    FreeLibrary(ghDll);
+  if (bClean)
+    ghDll = nullptr;
+  if (iCode == 2) {
+    fflush(stdout);
+    ExitProcess(2);
+  }
+  HostOut("%d passed, %d failed", iPassed, iFailed);
+  ExitProcess(iFailed ? 1 : (UINT)iCode);
+}
+
+// ---------------------------------------------------------------------------
+// Commands
+
+typedef bool (*PFN_CMD)(const CMD &c);
+
+static HWND NeedWindow(const CMD &c, size_t i) {
+  if (i >= c.tok.size())
+    ScriptError(c.iLine, "missing window");
+  const std::string &s = c.tok[i].s;
+  if (s != "main" && s.compare(0, 6, "title:") != 0)
+    ScriptError(c.iLine, "window must be main or title:\"...\", not \"%s\"", s.c_str());
+  HWND h = WinFind(s);
+  if (!h)
+    HostFail("no window %s", s.c_str());
+  return h;
+}
+
+struct FIND_CTL {
+  int id;
+  HWND h;
+};
+
+static BOOL CALLBACK FindCtlProc(HWND hw, LPARAM lp) {
+  FIND_CTL *pf = (FIND_CTL *)lp;
+  if (GetDlgCtrlID(hw) != pf->id)
+    return TRUE;
+  pf->h = hw;
+  return FALSE;
+}
+
+static HWND NeedControl(const CMD &c, size_t iWin, size_t iId) {
+  HWND h = NeedWindow(c, iWin);
+  long long id = ArgInt(c, iId);
+  if (!h)
+    return nullptr;
+  HWND hc = GetDlgItem(h, (int)id);
+  if (!hc) {
+    // Controls of child pages: the first descendant with that id.
+    FIND_CTL f = {(int)id, nullptr};
+    EnumChildWindows(h, FindCtlProc, (LPARAM)&f);
+    hc = f.h;
+  }
+  if (!hc)
+    HostFail("%s has no control %lld", c.tok[iWin].s.c_str(), id);
+  return hc;
+}
+
+static bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR *pr = nullptr) {
+  DWORD_PTR r = 0;
+  if (!SendMessageTimeoutA(h, msg, wp, lp, SMTO_NORMAL, 5000, &r)) {
+    HostFail("message %#x to the editor got no answer within 5 s", msg);
+    return false;
+  }
+  if (pr)
+    *pr = r;
+  return true;
+}
+
+static bool NeedLib() {
+  return ghDll || DllLoad();
+}
+
+static bool cmd_Load(const CMD &) {
+  return Check(DllLoad(), "load");
+}
+
+static bool cmd_Unload(const CMD &) {
+  if (ghDll)
+    FreeLibrary(ghDll);
+  ghDll = nullptr;
+  return true;
+}
+
+static bool cmd_ExpectExports(const CMD &) {
+  if (!NeedLib())
+    return false;
+  std::string szMissing;
+  for (const char *sz : szAllExports)
+    if (!GetProcAddress(ghDll, sz))
+      szMissing += std::string(" ") + sz;
+  return Check(szMissing.empty(), "missing exports:%s", szMissing.c_str());
+}
+
+static bool cmd_Wake(const CMD &c) {
+  if (!NeedLib())
+    return false;
+  bool bNull = false;
+  long long llExpect = 1;
+  for (size_t i = 1; i < c.tok.size(); i++) {
+    if (IsWord(c, i, "null"))
+      bNull = true;
+    else if (IsWord(c, i, "expect"))
+      llExpect = ArgInt(c, ++i);
+    else
+      ScriptError(c.iLine, "wake [null] [expect N]");
+  }
+  std::vector<DWORD> before, after;
+  WinThreadIds(before);
+  giClosingCount = 0;
+  giWakeState = 1;
+  uint32_t r = pfnWakeUpDLL(bNull ? nullptr : HostService);
+  giWakeState = 2;
+  WinThreadIds(after);
+  for (DWORD id : after) {
+    if (std::find(before.begin(), before.end(), id) != before.end())
+      continue;
+    HANDLE h = OpenThread(SYNCHRONIZE, FALSE, id);
+    if (h)
+      gEditorThreads.push_back(h);
+  }
+  return Check(r == (uint32_t)llExpect, "WakeUpDLL returned %u, expected %lld", r, llExpect);
+}
+
+static bool cmd_Kill(const CMD &c) {
+  if (!NeedLib())
+    return false;
+  DWORD dwMs = c.tok.size() > 1 ? (DWORD)ArgInt(c, 1) : 3000;
+  bool bWait = c.tok[0].s == "kill";
+  gdwKillFlag = 1;
+  MemoryBarrier();
+  uint32_t r = pfnKillOffDLL((uint32_t *)&gdwKillFlag);
+  if (!Check(r == 1, "KillOffDLL returned %u", r))
+    return false;
+  if (!bWait)
+    return true;
+  DWORD t0 = GetTickCount();
+  while (KillFlag() != 0 && GetTickCount() - t0 < dwMs)
+    Sleep(2);
+  if (!Check(KillFlag() == 0, "the editor did not clear the kill flag within %lu ms",
+             (unsigned long)dwMs))
+    return false;
+  WaitEditorThreads(2000);
+  return true;
+}
+
+static bool cmd_ExpectFlag(const CMD &c) {
+  uint32_t v = (uint32_t)ArgInt(c, 1);
+  DWORD dwMs = c.tok.size() > 2 ? (DWORD)ArgInt(c, 2) : 0;
+  DWORD t0 = GetTickCount();
+  while (KillFlag() != v && GetTickCount() - t0 < dwMs)
+    Sleep(2);
+  return Check(KillFlag() == v, "kill flag is %u, expected %u", KillFlag(), v);
+}
+
+static bool cmd_Key(const CMD &c) {
+  if (!NeedLib())
+    return false;
+  const std::string &s = c.tok[1].s;
+  // One character is its code, except a digit: "key 0" posts the empty key.
+  bool bChar = s.size() == 1 && !(s[0] >= '0' && s[0] <= '9');
+  uint32_t k = bChar ? (uint8_t)s[0] : (uint32_t)ArgInt(c, 1);
+  if (IsWord(c, 2, "shift"))
+    k |= 0x80000000u;
+  else if (c.tok.size() > 2)
+    ScriptError(c.iLine, "key K [shift]");
+  pfnPostKey(k);
+  return true;
+}
+
+static bool cmd_EditorToTop(const CMD &) {
+  if (!NeedLib())
+    return false;
+  uint32_t r = pfnEditorToTop();
+  return Check(r == 1, "EditorToTop returned %u", r);
+}
+
+static bool cmd_Wait(const CMD &c) {
+  Sleep((DWORD)ArgInt(c, 1));
+  return true;
+}
+
+static bool cmd_Print(const CMD &c) {
+  HostOut("%s", c.tok[1].s.c_str());
+  return true;
+}
+
+static bool cmd_Textures(const CMD &c) {
+  if (IsWord(c, 1, "empty")) {
+    HostSetTextureOverride(0, 0, true);
+  } else if (IsWord(c, 1, "level")) {
+    HostSetTextureOverride(0, 0, false);
+  } else {
+    long long n = ArgInt(c, 1), len = c.tok.size() > 2 ? ArgInt(c, 2) : 16;
+    if (n < 0 || n > 100000 || len < 1 || len > 1000)
+      ScriptError(c.iLine, "textures N (0..100000) [LEN (1..1000)]");
+    HostSetTextureOverride((int)n, (int)len, true);
+  }
+  return true;
+}
+
+static bool cmd_LevelName(const CMD &c) {
+  HostSetLevelName(IsWord(c, 1, "none") ? nullptr : ResolvePath(c.tok[1].s).c_str());
+  return true;
+}
+
+static bool cmd_BlockEditor(const CMD &c) {
+  giBlockEditorMs = (int)ArgInt(c, 1);
+  return true;
+}
+
+// ---- frames
+
+static int16_t HeadingOf(long long v) {
+  return (int16_t)(uint16_t)(v & 0xFFFF);
+}
+
+static bool cmd_Pos(const CMD &c) {
+  if (!NeedLib())
+    return false;
+  int iForce = -1;
+  if (c.tok.size() > 4) {
+    iForce = LevelSectorByTag(gLevel, (uint32_t)ArgInt(c, 4));
+    if (iForce < 0)
+      ScriptError(c.iLine, "no sector with tag %s", c.tok[4].s.c_str());
+  }
+  HostFrame((float)ArgFloat(c, 1), (float)ArgFloat(c, 2), HeadingOf(ArgInt(c, 3)), iForce);
+  return true;
+}
+
+static bool cmd_Walk(const CMD &c) {
+  if (!NeedLib())
+    return false;
+  double x1 = ArgFloat(c, 1), y1 = ArgFloat(c, 2), x2 = ArgFloat(c, 3), y2 = ArgFloat(c, 4);
+  long long n = ArgInt(c, 5);
+  if (n < 1)
+    ScriptError(c.iLine, "walk needs 1 or more steps");
+  int16_t sHeading;
+  if (c.tok.size() > 6) {
+    sHeading = HeadingOf(ArgInt(c, 6));
+  } else {
+    // Heading 0 faces +y and grows clockwise seen from above.
+    double a = atan2(x2 - x1, y2 - y1) * 16384.0 / (2 * M_PI);
+    sHeading = HeadingOf((long long)floor(a + 0.5 + (a < 0 ? 16384 : 0)) % 16384);
+  }
+  for (long long i = 0; i < n; i++) {
+    double t = n == 1 ? 1.0 : (double)i / (double)(n - 1);
+    HostFrame((float)(x1 + (x2 - x1) * t), (float)(y1 + (y2 - y1) * t), sHeading, -1);
+  }
+  return true;
+}
+
+static bool cmd_Frames(const CMD &c) {
+  if (!NeedLib())
+    return false;
+  long long n = ArgInt(c, 1);
+  for (long long i = 0; i < n; i++)
+    HostFrame(gPlayer.x, gPlayer.y, gPlayer.sHeading, gPlayer.iSector);
+  return true;
+}
+
+static bool cmd_Actor(const CMD &c) {
+  long long i = ArgInt(c, 1);
+  EnterCriticalSection(&gcsLevel);
+  bool bOk = i >= 0 && (size_t)i <= gLevel.actors.size();
+  if (bOk) {
+    if ((size_t)i == gLevel.actors.size()) {
+      LVL_ACTOR a;
+      memset(&a, 0, sizeof(a));
+      a.eo.iType = 1;
+      a.eo.dwTag = (uint32_t)(0x1000 + i);
+      gLevel.actors.push_back(a);
+    }
+    EDITOR_OBJECT &eo = gLevel.actors[(size_t)i].eo;
+    eo.x = (float)ArgFloat(c, 2);
+    eo.y = (float)ArgFloat(c, 3);
+    eo.sDir = HeadingOf(ArgInt(c, 4));
+    if (c.tok.size() > 5)
+      eo.iType = (int32_t)ArgInt(c, 5);
+  }
+  size_t n = gLevel.actors.size();
+  LeaveCriticalSection(&gcsLevel);
+  if (!bOk)
+    ScriptError(c.iLine, "actor %lld: there are %zu actors (add one at index %zu)", i, n, n);
+  return true;
+}
+
+static bool cmd_ExpectUpdate(const CMD &c) {
+  uint32_t r = (uint32_t)ArgInt(c, 1);
+  return Check(gdwLastUpdateResult == r, "UpdatePosition returned %u, expected %u",
+               gdwLastUpdateResult, r);
+}
+
+static bool cmd_FrameTiming(const CMD &c) {
+  if (!NeedLib())
+    return false;
+  const std::string &kw = c.tok[0].s;
+  long long n = ArgInt(c, 1);
+  if (n < 1 || n > 10000000)
+    ScriptError(c.iLine, "%s: N must be 1 or more", kw.c_str());
+  std::vector<double> took, gaps;
+  double tPrevStart = 0;
+  for (long long i = 0; i < n; i++) {
+    double tStart = HostNowUs();
+    took.push_back(HostFrame(gPlayer.x, gPlayer.y, gPlayer.sHeading, gPlayer.iSector));
+    // The limiter's clock reading lies somewhere inside each call, so what
+    // it guarantees is the time from one call's start to the next's return.
+    if (i > 0)
+      gaps.push_back(HostNowUs() - tPrevStart);
+    tPrevStart = tStart;
+  }
+  if (kw == "expect-frame-spacing") {
+    // The limiter counts whole milliseconds, so allow one below.
+    double dMin = ArgFloat(c, 2);
+    double dLow = gaps.empty() ? 1e99 : *std::min_element(gaps.begin(), gaps.end());
+    return Check(gaps.empty() || dLow >= (dMin - 1.0) * 1000.0,
+                 "frames %.3f ms apart at the closest, expected at least %g ms", dLow / 1000.0,
+                 dMin);
+  }
+  double dMax = *std::max_element(took.begin(), took.end());
+  if (kw == "expect-frame-max") {
+    double dLimit = ArgFloat(c, 2);
+    return Check(dMax <= dLimit * 1000.0, "an update took %.3f ms, expected at most %g ms",
+                 dMax / 1000.0, dLimit);
+  }
+  std::vector<double> sorted = took;
+  std::sort(sorted.begin(), sorted.end());
+  HostOut("time-frames: median %.1f us, max %.1f us, %lld calls", sorted[sorted.size() / 2], dMax,
+          n);
+  return true;
+}
+
+// ---- windows
+
+static bool PollWindow(const std::string &spec, bool bWant, DWORD dwMs) {
+  DWORD t0 = GetTickCount();
+  for (;;) {
+    // Present means shown: a dialog shows itself once its controls exist.
+    bool bHave = WinFind(spec, bWant) != nullptr;
+    if (bHave == bWant)
+      return true;
+    if (GetTickCount() - t0 >= dwMs)
+      return false;
+    Sleep(10);
+  }
+}
+
+static bool cmd_ExpectWindow(const CMD &c) {
+  const std::string &spec = c.tok[1].s;
+  bool bWant;
+  if (IsWord(c, 2, "present"))
+    bWant = true;
+  else if (IsWord(c, 2, "absent"))
+    bWant = false;
+  else
+    ScriptError(c.iLine, "expect-window WIN present|absent [TIMEOUT_MS]");
+  DWORD dwMs = c.tok.size() > 3 ? (DWORD)ArgInt(c, 3) : 0;
+  return Check(PollWindow(spec, bWant, dwMs), "window %s is %s", spec.c_str(),
+               bWant ? "absent" : "present");
+}
+
+static bool cmd_ExpectWindowCount(const CMD &c) {
+  const std::string &szTitle = c.tok[1].s;
+  long long n = ArgInt(c, 2);
+  DWORD dwMs = c.tok.size() > 3 ? (DWORD)ArgInt(c, 3) : 0;
+  DWORD t0 = GetTickCount();
+  int iHave;
+  while ((iHave = WinCountTitle(szTitle)) != n && GetTickCount() - t0 < dwMs)
+    Sleep(10);
+  return Check(iHave == n, "%d windows titled \"%s\", expected %lld", iHave, szTitle.c_str(), n);
+}
+
+static bool cmd_ExpectTitle(const CMD &c) {
+  HWND h = NeedWindow(c, 1);
+  if (!h)
+    return false;
+  std::string s = WinText(h);
+  return Check(s == c.tok[2].s, "title \"%s\", expected \"%s\"", s.c_str(), c.tok[2].s.c_str());
+}
+
+static bool cmd_ExpectText(const CMD &c) {
+  HWND h = NeedControl(c, 1, 2);
+  std::string s;
+  if (!h || !WinGetText(h, s))
+    return h ? Check(false, "no answer to WM_GETTEXT") : false;
+  const std::string &want = c.tok[3].s;
+  if (c.tok[0].s == "expect-text-prefix")
+    return Check(s.compare(0, want.size(), want) == 0,
+                 "control %s text \"%s\", expected prefix \"%s\"", c.tok[2].s.c_str(), s.c_str(),
+                 want.c_str());
+  return Check(s == want, "control %s text \"%s\", expected \"%s\"", c.tok[2].s.c_str(), s.c_str(),
+               want.c_str());
+}
+
+static bool cmd_ExpectClass(const CMD &c) {
+  HWND h = NeedControl(c, 1, 2);
+  if (!h)
+    return false;
+  char sz[256] = "";
+  GetClassNameA(h, sz, sizeof(sz));
+  return Check(_stricmp(sz, c.tok[3].s.c_str()) == 0, "control %s class \"%s\", expected \"%s\"",
+               c.tok[2].s.c_str(), sz, c.tok[3].s.c_str());
+}
+
+static bool cmd_ExpectStyle(const CMD &c) {
+  HWND h = NeedControl(c, 1, 2);
+  if (!h)
+    return false;
+  uint32_t dwMask = (uint32_t)ArgInt(c, 3), dwValue = (uint32_t)ArgInt(c, 4);
+  uint32_t dwStyle = (uint32_t)GetWindowLongA(h, GWL_STYLE);
+  return Check((dwStyle & dwMask) == dwValue, "control %s style %#x & %#x = %#x, expected %#x",
+               c.tok[2].s.c_str(), dwStyle, dwMask, dwStyle & dwMask, dwValue);
+}
+
+static bool ChildRect(HWND hDlg, HWND hCtl, RECT &rc) {
+  if (!GetWindowRect(hCtl, &rc))
+    return false;
+  MapWindowPoints(nullptr, hDlg, (POINT *)&rc, 2);
+  return true;
+}
+
+static bool cmd_ExpectRect(const CMD &c) {
+  HWND hDlg = NeedWindow(c, 1);
+  HWND h = NeedControl(c, 1, 2);
+  if (!hDlg || !h)
+    return false;
+  bool bDlu = c.tok[0].s == "expect-rect";
+  RECT want = {(LONG)ArgInt(c, 3), (LONG)ArgInt(c, 4), 0, 0};
+  want.right = want.left + (LONG)ArgInt(c, 5);
+  want.bottom = want.top + (LONG)ArgInt(c, 6);
+  long long tol = c.tok.size() > 7 ? ArgInt(c, 7) : 1;
+  if (bDlu && !MapDialogRect(hDlg, &want))
+    return Check(false, "MapDialogRect failed");
+  RECT have;
+  ChildRect(hDlg, h, have);
+  bool bOk = llabs(have.left - want.left) <= tol && llabs(have.top - want.top) <= tol &&
+             llabs(have.right - want.right) <= tol && llabs(have.bottom - want.bottom) <= tol;
+  return Check(bOk, "control %s at %ld,%ld size %ldx%ld px, expected %ld,%ld size %ldx%ld px",
+               c.tok[2].s.c_str(), have.left, have.top, have.right - have.left,
+               have.bottom - have.top, want.left, want.top, want.right - want.left,
+               want.bottom - want.top);
+}
+
+static bool cmd_ExpectCheck(const CMD &c) {
+  HWND h = NeedControl(c, 1, 2);
+  DWORD_PTR r;
+  if (!h || !Send(h, BM_GETCHECK, 0, 0, &r))
+    return false;
+  long long want = ArgInt(c, 3);
+  return Check((long long)r == want, "control %s check state %lu, expected %lld",
+               c.tok[2].s.c_str(), (unsigned long)r, want);
+}
+
+static bool cmd_ExpectScroll(const CMD &c) {
+  HWND h = NeedControl(c, 1, 2);
+  if (!h)
+    return false;
+  SCROLLINFO si;
+  memset(&si, 0, sizeof(si));
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_RANGE | SIF_POS;
+  if (!Send(h, SBM_GETSCROLLINFO, 0, (LPARAM)&si))
+    return false;
+  long long mn = ArgInt(c, 3), mx = ArgInt(c, 4), pos = ArgInt(c, 5);
+  return Check(si.nMin == mn && si.nMax == mx && si.nPos == pos,
+               "scroll bar %s range %d..%d pos %d, expected %lld..%lld pos %lld",
+               c.tok[2].s.c_str(), si.nMin, si.nMax, si.nPos, mn, mx, pos);
+}
+
+static bool cmd_ExpectMenu(const CMD &c) {
+  HWND h = NeedWindow(c, 1);
+  if (!h)
+    return false;
+  HMENU hm = GetMenu(h);
+  UINT id = (UINT)ArgInt(c, 2);
+  char sz[256] = "";
+  if (!hm || GetMenuStringA(hm, id, sz, sizeof(sz), MF_BYCOMMAND) <= 0) {
+    if (!hm || GetMenuState(hm, id, MF_BYCOMMAND) == (UINT)-1)
+      return Check(false, "no menu item %u", id);
+  }
+  if (!Check(c.tok[3].s == sz, "menu item %u \"%s\", expected \"%s\"", id, sz, c.tok[3].s.c_str()))
+    return false;
+  if (c.tok.size() > 4) {
+    bool bChecked = (GetMenuState(hm, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    bool bWant = IsWord(c, 4, "checked");
+    if (!bWant && !IsWord(c, 4, "unchecked"))
+      ScriptError(c.iLine, "checked or unchecked");
+    return Check(bChecked == bWant, "menu item %u is %s", id, bChecked ? "checked" : "unchecked");
+  }
+  return true;
+}
+
+static bool cmd_ExpectMenuOrder(const CMD &c) {
+  HWND h = NeedWindow(c, 1);
+  if (!h)
+    return false;
+  HMENU hm = GetMenu(h);
+  int n = hm ? GetMenuItemCount(hm) : 0;
+  std::string szHave, szWant;
+  for (int i = 0; i < n; i++) {
+    char sz[256] = "";
+    GetMenuStringA(hm, (UINT)i, sz, sizeof(sz), MF_BYPOSITION);
+    szHave += std::string(i ? " | " : "") + sz;
+  }
+  for (size_t i = 2; i < c.tok.size(); i++)
+    szWant += std::string(i > 2 ? " | " : "") + c.tok[i].s;
+  return Check(szHave == szWant, "menu bar \"%s\", expected \"%s\"", szHave.c_str(),
+               szWant.c_str());
+}
+
+static bool cmd_SetText(const CMD &c) {
+  HWND h = NeedControl(c, 1, 2);
+  return h && Send(h, WM_SETTEXT, 0, (LPARAM)c.tok[3].s.c_str());
+}
+
+static bool cmd_Click(const CMD &c) {
+  HWND h = NeedControl(c, 1, 2);
+  return h && Send(h, BM_CLICK, 0, 0);
+}
+
+static bool cmd_Command(const CMD &c) {
+  HWND h = NeedWindow(c, 1);
+  long long id = ArgInt(c, 2);
+  return h && Send(h, WM_COMMAND, MAKEWPARAM((WORD)id, 0), 0);
+}
+
+static bool cmd_Scroll(const CMD &c) {
+  HWND h = NeedControl(c, 1, 2);
+  long long code = ArgInt(c, 3), pos = c.tok.size() > 4 ? ArgInt(c, 4) : 0;
+  if (!h)
+    return false;
+  // As the bar itself would: to its parent, vertical bars with WM_VSCROLL.
+  UINT msg = (GetWindowLongA(h, GWL_STYLE) & SBS_VERT) ? WM_VSCROLL : WM_HSCROLL;
+  return Send(GetParent(h), msg, MAKEWPARAM((WORD)code, (WORD)pos), (LPARAM)h);
+}
+
+static bool IsCombo(HWND h) {
+  char sz[64] = "";
+  GetClassNameA(h, sz, sizeof(sz));
+  return _stricmp(sz, "ComboBox") == 0;
+}
+
+static bool cmd_Select(const CMD &c) {
+  HWND h = NeedControl(c, 1, 2);
+  long long i = ArgInt(c, 3);
+  if (!h)
+    return false;
+  bool bCombo = IsCombo(h);
+  DWORD_PTR r;
+  if (!Send(h, bCombo ? CB_SETCURSEL : LB_SETCURSEL, (WPARAM)i, 0, &r))
+    return false;
+  if (!Act((LONG_PTR)r == i || (i == -1 && (LONG_PTR)r == -1), "control %s has no item %lld",
+           c.tok[2].s.c_str(), i))
+    return false;
+  WORD wNotify = bCombo ? CBN_SELCHANGE : LBN_SELCHANGE;
+  return Send(GetParent(h), WM_COMMAND, MAKEWPARAM((WORD)GetDlgCtrlID(h), wNotify), (LPARAM)h);
+}
+
+static bool cmd_ExpectItems(const CMD &c) {
+  HWND h = NeedControl(c, 1, 2);
+  DWORD_PTR r;
+  if (!h || !Send(h, IsCombo(h) ? CB_GETCOUNT : LB_GETCOUNT, 0, 0, &r))
+    return false;
+  long long n = ArgInt(c, 3);
+  return Check((LONG_PTR)r == n, "control %s has %ld items, expected %lld", c.tok[2].s.c_str(),
+               (long)(LONG_PTR)r, n);
+}
+
+static bool cmd_ExpectItem(const CMD &c) {
+  HWND h = NeedControl(c, 1, 2);
+  long long i = ArgInt(c, 3);
+  if (!h)
+    return false;
+  bool bCombo = IsCombo(h);
+  DWORD_PTR r;
+  if (!Send(h, bCombo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, (WPARAM)i, 0, &r))
+    return false;
+  if (!Check((LONG_PTR)r >= 0 && r < 4096, "control %s has no item %lld", c.tok[2].s.c_str(), i))
+    return false;
+  std::vector<char> buf(r + 1, 0);
+  if (!Send(h, bCombo ? CB_GETLBTEXT : LB_GETTEXT, (WPARAM)i, (LPARAM)buf.data()))
+    return false;
+  const std::string &want = c.tok[4].s;
+  return Check(want == buf.data(), "control %s item %lld \"%s\", expected \"%s\"",
+               c.tok[2].s.c_str(), i, buf.data(), want.c_str());
+}
+
+static bool cmd_ExpectSelection(const CMD &c) {
+  HWND h = NeedControl(c, 1, 2);
+  DWORD_PTR r;
+  if (!h || !Send(h, IsCombo(h) ? CB_GETCURSEL : LB_GETCURSEL, 0, 0, &r))
+    return false;
+  long long i = ArgInt(c, 3);
+  return Check((LONG_PTR)r == i, "control %s selection %ld, expected %lld", c.tok[2].s.c_str(),
+               (long)(LONG_PTR)r, i);
+}
+
+static bool cmd_ExpectState(const CMD &c) {
+  HWND h = NeedControl(c, 1, 2);
+  if (!h)
+    return false;
+  bool bEnabled = c.tok[0].s == "expect-enabled";
+  bool bHave = bEnabled ? IsWindowEnabled(h) != 0 : IsWindowVisible(h) != 0;
+  bool bWant = ArgInt(c, 3) != 0;
+  return Check(bHave == bWant, "control %s is %s%s", c.tok[2].s.c_str(), bHave ? "" : "not ",
+               bEnabled ? "enabled" : "visible");
+}
+
+static bool cmd_Close(const CMD &c) {
+  HWND h = NeedWindow(c, 1);
+  return h && Send(h, WM_CLOSE, 0, 0);
+}
+
+static bool cmd_InitMenu(const CMD &c) {
+  HWND h = NeedWindow(c, 1);
+  return h && Send(h, WM_INITMENU, (WPARAM)GetMenu(h), 0);
+}
+
+static bool cmd_Resize(const CMD &c) {
+  HWND h = NeedWindow(c, 1);
+  if (!h)
+    return false;
+  int w = (int)ArgInt(c, 2), hgt = (int)ArgInt(c, 3);
+  // Synchronous: a hung editor is caught by the run's time-out.
+  if (!SetWindowPos(h, nullptr, 0, 0, w, hgt, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
+    return Act(false, "SetWindowPos failed");
+  return true;
+}
+
+static bool cmd_Sizing(const CMD &c) {
+  HWND h = NeedWindow(c, 1);
+  if (!h)
+    return false;
+  RECT rc;
+  GetWindowRect(h, &rc);
+  rc.right = rc.left + (LONG)ArgInt(c, 2);
+  rc.bottom = rc.top + (LONG)ArgInt(c, 3);
+  if (!Send(h, WM_SIZING, WMSZ_BOTTOMRIGHT, (LPARAM)&rc))
+    return false;
+  iSizingW = rc.right - rc.left;
+  iSizingH = rc.bottom - rc.top;
+  return true;
+}
+
+static bool cmd_ExpectSizing(const CMD &c) {
+  long long w = ArgInt(c, 1), hgt = ArgInt(c, 2);
+  return Check(iSizingW == w && iSizingH == hgt, "sizing gave %dx%d, expected %lldx%lld", iSizingW,
+               iSizingH, w, hgt);
+}
+
+static bool cmd_ExpectSize(const CMD &c) {
+  HWND h = NeedWindow(c, 1);
+  if (!h)
+    return false;
+  RECT rc;
+  bool bClient = c.tok[0].s == "expect-client-size";
+  if (bClient)
+    GetClientRect(h, &rc);
+  else
+    GetWindowRect(h, &rc);
+  long long w = ArgInt(c, 2), hgt = ArgInt(c, 3), tol = c.tok.size() > 4 ? ArgInt(c, 4) : 0;
+  int iw = rc.right - rc.left, ih = rc.bottom - rc.top;
+  return Check(llabs(iw - w) <= tol && llabs(ih - hgt) <= tol, "%s size %dx%d, expected %lldx%lld",
+               bClient ? "client" : "window", iw, ih, w, hgt);
+}
+
+static bool cmd_View(const CMD &c) {
+  HWND hDlg = NeedWindow(c, 1);
+  if (!hDlg)
+    return false;
+  HWND h = GetDlgItem(hDlg, 1000);
+  if (!h)
+    return Check(false, "no map view (control 1000)");
+  const std::string &kw = c.tok[0].s;
+  int x = (int)ArgInt(c, 2), y = (int)ArgInt(c, 3);
+  if (kw == "view-rclick")
+    return Send(h, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y)) &&
+           Send(h, WM_RBUTTONUP, 0, MAKELPARAM(x, y));
+  if (kw == "view-click")
+    return Send(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)) &&
+           Send(h, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  int x2 = (int)ArgInt(c, 4), y2 = (int)ArgInt(c, 5);
+  if (!Send(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)))
+    return false;
+  for (int i = 1; i <= 8; i++) {
+    int mx = x + (x2 - x) * i / 8, my = y + (y2 - y) * i / 8;
+    if (!Send(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(mx, my)))
+      return false;
+  }
+  return Send(h, WM_LBUTTONUP, 0, MAKELPARAM(x2, y2));
+}
+
+static bool cmd_ExpectPixel(const CMD &c) {
+  HWND h = NeedControl(c, 1, 2);
+  if (!h)
+    return false;
+  int x = (int)ArgInt(c, 3), y = (int)ArgInt(c, 4);
+  uint32_t want =
+      (uint32_t)((ArgInt(c, 5) & 255) << 16 | (ArgInt(c, 6) & 255) << 8 | (ArgInt(c, 7) & 255));
+  std::vector<uint32_t> px;
+  if (!WinReadPixels(h, x, y, 1, 1, px))
+    return Check(false, "cannot read the pixels of control %s", c.tok[2].s.c_str());
+  return Check(px[0] == want, "pixel %d,%d is %lu,%lu,%lu, expected %lu,%lu,%lu", x, y,
+               (unsigned long)(px[0] >> 16 & 255), (unsigned long)(px[0] >> 8 & 255),
+               (unsigned long)(px[0] & 255), (unsigned long)(want >> 16),
+               (unsigned long)(want >> 8 & 255), (unsigned long)(want & 255));
+}
+
+static bool cmd_ExpectColorCount(const CMD &c) {
+  HWND h = NeedControl(c, 1, 2);
+  if (!h)
+    return false;
+  int x = (int)ArgInt(c, 3), y = (int)ArgInt(c, 4), w = (int)ArgInt(c, 5), hgt = (int)ArgInt(c, 6);
+  uint32_t want =
+      (uint32_t)((ArgInt(c, 7) & 255) << 16 | (ArgInt(c, 8) & 255) << 8 | (ArgInt(c, 9) & 255));
+  long long mn = ArgInt(c, 10), mx = c.tok.size() > 11 ? ArgInt(c, 11) : -1;
+  std::vector<uint32_t> px;
+  if (!WinReadPixels(h, x, y, w, hgt, px))
+    return Check(false, "cannot read the pixels of control %s", c.tok[2].s.c_str());
+  long long n = std::count(px.begin(), px.end(), want);
+  return Check(n >= mn && (mx < 0 || n <= mx), "%lld pixels of colour %s,%s,%s, expected %lld..%s",
+               n, c.tok[7].s.c_str(), c.tok[8].s.c_str(), c.tok[9].s.c_str(), mn,
+               mx < 0 ? "" : c.tok[11].s.c_str());
+}
+
+static bool cmd_ExpectNoWindows(const CMD &c) {
+  DWORD dwMs = c.tok.size() > 1 ? (DWORD)ArgInt(c, 1) : 0;
+  DWORD t0 = GetTickCount();
+  std::vector<HWND> left;
+  for (;;) {
+    std::vector<HWND> all;
+    WinListProcessWindows(all);
+    left.clear();
+    for (HWND h : all) {
+      char sz[64] = "";
+      GetClassNameA(h, sz, sizeof(sz));
+      // Wine's per-thread input method windows are not the editor's.
+      if (WinIsDismissedMsgbox(h) || !_stricmp(sz, "IME") || !_stricmp(sz, "MSCTFIME UI"))
+        continue;
+      left.push_back(h);
+    }
+    if (left.empty() || GetTickCount() - t0 >= dwMs)
+      break;
+    Sleep(10);
+  }
+  std::string szList;
+  for (HWND h : left) {
+    char sz[64] = "";
+    GetClassNameA(h, sz, sizeof(sz));
+    szList += std::string(" [") + sz + " \"" + WinText(h) + "\"]";
+  }
+  return Check(left.empty(), "%zu windows left:%s", left.size(), szList.c_str());
+}
+
+static bool cmd_ListWindows(const CMD &) {
+  std::vector<HWND> all;
+  WinListProcessWindows(all);
+  for (HWND h : all) {
+    char sz[64] = "";
+    GetClassNameA(h, sz, sizeof(sz));
+    HostOut("  window %p class \"%s\" title \"%s\"%s", (void *)h, sz, WinText(h).c_str(),
+            IsWindowVisible(h) ? "" : " (hidden)");
+  }
+  HostOut("  %zu windows, %d threads", all.size(), WinCountThreads());
+  return true;
+}
+
+static bool cmd_ExpectThreads(const CMD &c) {
+  long long n = ArgInt(c, 1);
+  DWORD dwMs = c.tok.size() > 2 ? (DWORD)ArgInt(c, 2) : 0;
+  bool bExtra = c.tok[0].s == "expect-extra-threads";
+  int iBase = bExtra ? iBaseThreads : 0;
+  DWORD t0 = GetTickCount();
+  int iHave;
+  while ((iHave = WinCountThreads() - iBase) != n && GetTickCount() - t0 < dwMs)
+    Sleep(10);
+  return Check(iHave == n, "%d %sthreads, expected %lld", iHave, bExtra ? "extra " : "", n);
+}
+
+static bool cmd_Screenshot(const CMD &c) {
+  HWND h = nullptr;
+  if (c.tok[1].s != "all" && !(h = NeedWindow(c, 1)))
+    return false;
+  std::string szPath = JoinPath(szOutDir, c.tok[2].s + ".bmp");
+  if (!WinScreenshot(h, szPath))
+    return Act(false, "cannot write %s", szPath.c_str());
+  return true;
+}
+
+// ---- requests and message boxes
+
+static bool cmd_ClearRequests(const CMD &) {
+  HostLogClear();
+  return true;
+}
+
+static bool cmd_ExpectRequest(const CMD &c) {
+  uint16_t wCode = (uint16_t)ArgInt(c, 1);
+  bool bNone = c.tok[0].s == "expect-no-request";
+  long long llCount = -1, llAtLeast = bNone ? -1 : 1;
+  int iThread = -1; // 1 host, 0 editor
+  DWORD dwMs = 0;
+  for (size_t i = 2; i < c.tok.size(); i++) {
+    if (IsWord(c, i, "count"))
+      llCount = ArgInt(c, ++i);
+    else if (IsWord(c, i, "atleast"))
+      llAtLeast = ArgInt(c, ++i);
+    else if (IsWord(c, i, "thread") && IsWord(c, i + 1, "host"))
+      iThread = 1, i++;
+    else if (IsWord(c, i, "thread") && IsWord(c, i + 1, "editor"))
+      iThread = 0, i++;
+    else if (IsWord(c, i, "within"))
+      dwMs = (DWORD)ArgInt(c, ++i);
+    else
+      ScriptError(c.iLine, "expect-request CODE [count N|atleast N] [thread host|editor] "
+                           "[within MS]");
+  }
+  if (bNone)
+    llCount = 0;
+  DWORD t0 = GetTickCount();
+  long long n;
+  for (;;) {
+    std::vector<HOST_REQUEST> log;
+    HostLogSnapshot(log);
+    n = 0;
+    for (const HOST_REQUEST &r : log)
+      if (r.wCode == wCode && (iThread < 0 || r.bHostThread == (iThread == 1)))
+        n++;
+    bool bOk = llCount >= 0 ? n == llCount : n >= llAtLeast;
+    // "None" holds only once the whole time has passed; anything else as
+    // soon as it is met.
+    bool bDone = bNone ? !bOk : bOk;
+    if (bDone || GetTickCount() - t0 >= dwMs)
+      return Check(bOk, "%lld requests %u%s, expected %s %lld", n, wCode,
+                   iThread < 0 ? ""
+                   : iThread   ? " on the host thread"
+                               : " on the editor thread",
+                   llCount >= 0 ? "exactly" : "at least", llCount >= 0 ? llCount : llAtLeast);
+    Sleep(10);
+  }
+}
+
+static bool cmd_ExpectTextureHandshake(const CMD &) {
+  std::vector<HOST_REQUEST> log;
+  HostLogSnapshot(log);
+  const HOST_REQUEST *p1010 = nullptr, *p1020 = nullptr;
+  for (const HOST_REQUEST &r : log) {
+    if (r.wCode == KREQ_TEXTURE_LIST && !p1010)
+      p1010 = &r;
+    else if (r.wCode == KREQ_TEXTURE_LIST_DONE && p1010 && !p1020)
+      p1020 = &r;
+  }
+  if (!Check(p1010 && p1020, "no request 1010 followed by 1020"))
+    return false;
+  bool bOk = p1010->bHostThread && p1020->bHostThread && !p1010->bWakeReturned &&
+             !p1020->bWakeReturned && giBadListReturns == 0 && p1020->dwArg == p1010->dwResult;
+  return Check(bOk,
+               "texture handshake: 1010 on %s thread%s gave %#lx, 1020 on %s thread%s returned "
+               "%#lx, %d bad returns",
+               p1010->bHostThread ? "host" : "editor",
+               p1010->bWakeReturned ? " after WakeUpDLL" : "", (unsigned long)p1010->dwResult,
+               p1020->bHostThread ? "host" : "editor",
+               p1020->bWakeReturned ? " after WakeUpDLL" : "", (unsigned long)p1020->dwArg,
+               giBadListReturns.load());
+}
+
+static bool cmd_ExpectMsgbox(const CMD &c) {
+  bool bPrefix = c.tok[0].s == "expect-msgbox-prefix";
+  const std::string &want = c.tok[1].s;
+  DWORD dwMs = c.tok.size() > 2 ? (DWORD)ArgInt(c, 2) : 2000;
+  DWORD t0 = GetTickCount();
+  std::vector<MSGBOX_SEEN> seen;
+  for (;;) {
+    WinMsgboxSnapshot(seen);
+    for (const MSGBOX_SEEN &m : seen)
+      if (bPrefix ? m.szText.compare(0, want.size(), want) == 0 : m.szText == want)
+        return Check(true, "");
+    if (GetTickCount() - t0 >= dwMs)
+      break;
+    Sleep(10);
+  }
+  std::string szSeen;
+  for (const MSGBOX_SEEN &m : seen)
+    szSeen += " \"" + m.szText + "\"";
+  return Check(false, "no message box \"%s\"%s; seen:%s", want.c_str(), bPrefix ? "..." : "",
+               seen.empty() ? " none" : szSeen.c_str());
+}
+
+static bool cmd_ExpectNoMsgbox(const CMD &) {
+  std::vector<MSGBOX_SEEN> seen;
+  WinMsgboxSnapshot(seen);
+  return Check(seen.empty(), "%zu message boxes, the first \"%s\"", seen.size(),
+               seen.empty() ? "" : seen[0].szText.c_str());
+}
+
+static bool cmd_ClearMsgboxes(const CMD &) {
+  WinMsgboxClear();
+  return true;
+}
+
+static bool cmd_MsgboxAnswer(const CMD &c) {
+  static const struct {
+    const char *sz;
+    int id;
+  } answers[] = {{"ok", IDOK}, {"cancel", IDCANCEL}, {"yes", IDYES}, {"no", IDNO}};
+  for (const auto &a : answers)
+    if (IsWord(c, 1, a.sz)) {
+      WinSetMsgboxAnswer(a.id);
+      return true;
+    }
+  WinSetMsgboxAnswer((int)ArgInt(c, 1));
+  return true;
+}
+
+// ---- level data and files
+
+static bool FieldEquals(const CMD &c, const std::string &field, const char *szText, double dValue,
+                        bool bText) {
+  const std::string &want = c.tok[3].s;
+  if (bText)
+    return Check(want == szText, "%s is \"%s\", expected \"%s\"", field.c_str(), szText,
+                 want.c_str());
+  double dWant = ArgFloat(c, 3);
+  return Check(fabs(dValue - dWant) <= 1e-4 * (1.0 + fabs(dWant)), "%s is %.9g, expected %s",
+               field.c_str(), dValue, want.c_str());
+}
+
+static bool cmd_ExpectSector(const CMD &c) {
+  uint32_t dwTag = (uint32_t)ArgInt(c, 1);
+  EnterCriticalSection(&gcsLevel);
+  int i = LevelSectorByTag(gLevel, dwTag);
+  SECTOR_DATA sd;
+  if (i >= 0)
+    sd = gLevel.sectors[(size_t)i].sd;
+  LeaveCriticalSection(&gcsLevel);
+  if (i < 0)
+    ScriptError(c.iLine, "no sector with tag %s", c.tok[1].s.c_str());
+  const std::string &f = c.tok[2].s;
+  const CF_DATA &fl = sd.cfFloor[0][0], &ce = sd.cfCeiling[0];
+  const CF_DATA &flo = sd.cfFloor[0][1], &ceo = sd.cfCeiling[1];
+  struct {
+    const char *sz;
+    double d;
+  } nums[] = {{"light", (double)(sd.wLight)},
+              {"flag1", (double)(sd.dwFlag1)},
+              {"flag2", (double)(sd.dwFlag2)},
+              {"flag3", (double)(sd.dwFlag3)},
+              {"friction", (double)(sd.fFriction)},
+              {"gravity", (double)(sd.fGravity)},
+              {"elasticity", (double)(sd.fElasticity)},
+              {"floor", (double)(fl.fElev)},
+              {"ceiling", (double)(ce.fElev)},
+              {"floor-tex", (double)(fl.iTextureIndex)},
+              {"floor-alignx", (double)(fl.fAlignX)},
+              {"floor-alignz", (double)(fl.fAlignZ)},
+              {"floor-angle", (double)(fl.wAngle)},
+              {"ceiling-tex", (double)(ce.iTextureIndex)},
+              {"ceiling-alignx", (double)(ce.fAlignX)},
+              {"ceiling-alignz", (double)(ce.fAlignZ)},
+              {"ceiling-angle", (double)(ce.wAngle)},
+              {"floor-overlay-tex", (double)(flo.iTextureIndex)},
+              {"floor-overlay-alignx", (double)(flo.fAlignX)},
+              {"floor-overlay-alignz", (double)(flo.fAlignZ)},
+              {"floor-overlay-angle", (double)(flo.wAngle)},
+              {"ceiling-overlay-tex", (double)(ceo.iTextureIndex)},
+              {"ceiling-overlay-alignx", (double)(ceo.fAlignX)},
+              {"ceiling-overlay-alignz", (double)(ceo.fAlignZ)},
+              {"ceiling-overlay-angle", (double)(ceo.wAngle)},
+              {"floor-count", (double)(sd.wFloorCount)},
+              {"floor-slope-sector", (double)(sd.sdFloor.dwHingeSectorTag)},
+              {"floor-slope-wall", (double)(sd.sdFloor.dwHingeWallTag)},
+              {"floor-slope-angle", (double)(sd.sdFloor.iAngle)},
+              {"ceiling-slope-sector", (double)(sd.sdCeiling.dwHingeSectorTag)},
+              {"ceiling-slope-wall", (double)(sd.sdCeiling.dwHingeWallTag)},
+              {"ceiling-slope-angle", (double)(sd.sdCeiling.iAngle)},
+              {"vx", (double)(sd.dVX)},
+              {"vy", (double)(sd.dVY)},
+              {"vz", (double)(sd.dVZ)}};
+  if (f == "name")
+    return FieldEquals(c, f, sd.szSectorName, 0, true);
+  if (f == "sound")
+    return FieldEquals(c, f, sd.szSoundName, 0, true);
+  for (const auto &n : nums)
+    if (f == n.sz)
+      return FieldEquals(c, f, "", n.d, false);
+  ScriptError(c.iLine, "unknown sector field \"%s\"", f.c_str());
+}
+
+static bool cmd_ExpectWall(const CMD &c) {
+  // expect-wall SECTOR_TAG WALL_TAG FIELD VALUE: shift to share FieldEquals.
+  CMD c2 = c;
+  c2.tok.erase(c2.tok.begin() + 1);
+  uint32_t dwSector = (uint32_t)ArgInt(c, 1), dwWall = (uint32_t)ArgInt(c, 2);
+  EnterCriticalSection(&gcsLevel);
+  int i = LevelSectorByTag(gLevel, dwSector), k = -1;
+  WALL_DATA wd;
+  if (i >= 0) {
+    const LVL_SECTOR &s = gLevel.sectors[(size_t)i];
+    for (size_t j = 0; j < s.walls.size(); j++)
+      if (s.walls[j].wd.dwWallTag == dwWall) {
+        k = (int)j;
+        wd = s.walls[j].wd;
+      }
+  }
+  LeaveCriticalSection(&gcsLevel);
+  if (k < 0)
+    ScriptError(c.iLine, "no wall %s in sector %s", c.tok[2].s.c_str(), c.tok[1].s.c_str());
+  const std::string &f = c.tok[3].s;
+  const CF_DATA *surf[4] = {&wd.cfdUpper, &wd.cfdMiddle, &wd.cfdLower, &wd.cfdOverlay};
+  const char *szSurf[4] = {"upper", "middle", "lower", "overlay"};
+  for (int s = 0; s < 4; s++) {
+    std::string p = szSurf[s];
+    const CF_DATA &cf = *surf[s];
+    if (f == p + "-tex")
+      return FieldEquals(c2, f, "", cf.iTextureIndex, false);
+    if (f == p + "-alignx")
+      return FieldEquals(c2, f, "", cf.fAlignX, false);
+    if (f == p + "-alignz")
+      return FieldEquals(c2, f, "", cf.fAlignZ, false);
+    if (f == p + "-angle")
+      return FieldEquals(c2, f, "", cf.wAngle, false);
+    if (f == p + "-elev")
+      return FieldEquals(c2, f, "", cf.fElev, false);
+  }
+  if (f == "flag1")
+    return FieldEquals(c2, f, "", wd.dwFlag1, false);
+  if (f == "flag2")
+    return FieldEquals(c2, f, "", wd.dwFlag2, false);
+  if (f == "walk")
+    return FieldEquals(c2, f, "", wd.wmWalkMode, false);
+  if (f == "adjoin")
+    return FieldEquals(c2, f, "", wd.bHasAdjoin, false);
+  ScriptError(c.iLine, "unknown wall field \"%s\"", f.c_str());
+}
+
+static bool cmd_ExpectFile(const CMD &c) {
+  std::string szPath = ResolvePath(c.tok[1].s);
+  std::string data;
+  bool bHave = ReadFileBytes(szPath, data);
+  if (c.tok[0].s == "expect-no-file")
+    return Check(!bHave, "file %s exists", szPath.c_str());
+  if (!Check(bHave, "no file %s", szPath.c_str()))
+    return false;
+  if (c.tok[0].s == "expect-file-contains") {
+    const std::string &want = c.tok[2].s;
+    return Check(data.find(want) != std::string::npos, "%s does not contain \"%s\"", szPath.c_str(),
+                 want.c_str());
+  }
+  if (c.tok.size() > 2) {
+    if (!IsWord(c, 2, "same-as") || c.tok.size() != 4)
+      ScriptError(c.iLine, "expect-file PATH [same-as EXPECTED]");
+    std::string szOther = ResolvePath(c.tok[3].s), other;
+    if (!Check(ReadFileBytes(szOther, other), "no file %s", szOther.c_str()))
+      return false;
+    size_t k = 0;
+    while (k < data.size() && k < other.size() && data[k] == other[k])
+      k++;
+    return Check(data == other, "%s differs from %s at byte %zu (%zu and %zu bytes)",
+                 szPath.c_str(), szOther.c_str(), k, data.size(), other.size());
+  }
+  return true;
+}
+
+static bool cmd_CopyFile(const CMD &c) {
+  std::string a = ResolvePath(c.tok[1].s), b = ResolvePath(c.tok[2].s);
+  return Act(CopyFileA(a.c_str(), b.c_str(), FALSE) != 0, "cannot copy %s to %s", a.c_str(),
+             b.c_str());
+}
+
+static bool cmd_DeleteFile(const CMD &c) {
+  std::string a = ResolvePath(c.tok[1].s);
+  DeleteFileA(a.c_str()); // a missing file is fine
+  return true;
+}
+
+static const char szToolsKey[] = "Software\\Meridane Entertainment Company\\Keldrun\\Tools";
+
+static bool cmd_Reg(const CMD &c) {
+  const std::string &kw = c.tok[0].s;
+  if (kw == "reg-delete-key") {
+    LONG r = RegDeleteKeyA(HKEY_LOCAL_MACHINE, szToolsKey);
+    return Act(r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND, "RegDeleteKey: error %ld", r);
+  }
+  if (kw == "reg-set") {
+    HKEY hk;
+    LONG r = RegCreateKeyExA(HKEY_LOCAL_MACHINE, szToolsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &hk,
+                             nullptr);
+    if (!Act(r == ERROR_SUCCESS, "RegCreateKeyEx: error %ld", r))
+      return false;
+    const std::string &v = c.tok[2].s;
+    r = RegSetValueExA(hk, c.tok[1].s.c_str(), 0, REG_SZ, (const BYTE *)v.c_str(),
+                       (DWORD)v.size() + 1);
+    RegCloseKey(hk);
+    return Act(r == ERROR_SUCCESS, "RegSetValueEx: error %ld", r);
+  }
+  // expect-reg VALUE TEXT, or expect-reg VALUE none for a missing value
+  HKEY hk;
+  char sz[1024] = "";
+  DWORD cb = sizeof(sz) - 1, dwType = 0;
+  bool bHave = RegOpenKeyExA(HKEY_LOCAL_MACHINE, szToolsKey, 0, KEY_READ, &hk) == ERROR_SUCCESS;
+  if (bHave) {
+    bHave = RegQueryValueExA(hk, c.tok[1].s.c_str(), nullptr, &dwType, (BYTE *)sz, &cb) ==
+            ERROR_SUCCESS;
+    RegCloseKey(hk);
+  }
+  if (IsWord(c, 2, "none"))
+    return Check(!bHave, "value \"%s\" exists: \"%s\"", c.tok[1].s.c_str(), sz);
+  if (!Check(bHave, "no value \"%s\"", c.tok[1].s.c_str()))
+    return false;
+  return Check(dwType == REG_SZ && c.tok[2].s == sz,
+               "value \"%s\" is \"%s\" (type %lu), expected \"%s\"", c.tok[1].s.c_str(), sz,
+               (unsigned long)dwType, c.tok[2].s.c_str());
+}
+
+static bool cmd_KeepGoing(const CMD &) {
+  bKeepGoing = true;
+  return true;
+}
+
+struct CMD_DEF {
+  const char *szName;
+  int iMin, iMax; // argument counts
+  PFN_CMD pfn;
+};
+
+static const CMD_DEF cmdDefs[] = {
+    {"load", 0, 0, cmd_Load},
+    {"unload", 0, 0, cmd_Unload},
+    {"expect-exports", 0, 0, cmd_ExpectExports},
+    {"wake", 0, 3, cmd_Wake},
+    {"kill", 0, 1, cmd_Kill},
+    {"kill-nowait", 0, 0, cmd_Kill},
+    {"expect-flag", 1, 2, cmd_ExpectFlag},
+    {"key", 1, 2, cmd_Key},
+    {"editor-to-top", 0, 0, cmd_EditorToTop},
+    {"wait", 1, 1, cmd_Wait},
+    {"print", 1, 1, cmd_Print},
+    {"textures", 1, 2, cmd_Textures},
+    {"level-name", 1, 1, cmd_LevelName},
+    {"block-editor", 1, 1, cmd_BlockEditor},
+    {"pos", 3, 4, cmd_Pos},
+    {"walk", 5, 6, cmd_Walk},
+    {"frames", 1, 1, cmd_Frames},
+    {"actor", 4, 5, cmd_Actor},
+    {"expect-update", 1, 1, cmd_ExpectUpdate},
+    {"expect-frame-spacing", 2, 2, cmd_FrameTiming},
+    {"expect-frame-max", 2, 2, cmd_FrameTiming},
+    {"time-frames", 1, 1, cmd_FrameTiming},
+    {"expect-window", 2, 3, cmd_ExpectWindow},
+    {"expect-window-count", 2, 3, cmd_ExpectWindowCount},
+    {"expect-title", 2, 2, cmd_ExpectTitle},
+    {"expect-text", 3, 3, cmd_ExpectText},
+    {"expect-text-prefix", 3, 3, cmd_ExpectText},
+    {"expect-class", 3, 3, cmd_ExpectClass},
+    {"expect-style", 4, 4, cmd_ExpectStyle},
+    {"expect-rect", 6, 7, cmd_ExpectRect},
+    {"expect-pixel-rect", 6, 7, cmd_ExpectRect},
+    {"expect-check", 3, 3, cmd_ExpectCheck},
+    {"expect-scroll", 5, 5, cmd_ExpectScroll},
+    {"expect-menu", 3, 4, cmd_ExpectMenu},
+    {"expect-menu-order", 1, 30, cmd_ExpectMenuOrder},
+    {"settext", 3, 3, cmd_SetText},
+    {"click", 2, 2, cmd_Click},
+    {"command", 2, 2, cmd_Command},
+    {"scroll", 3, 4, cmd_Scroll},
+    {"select", 3, 3, cmd_Select},
+    {"expect-items", 3, 3, cmd_ExpectItems},
+    {"expect-item", 4, 4, cmd_ExpectItem},
+    {"expect-selection", 3, 3, cmd_ExpectSelection},
+    {"expect-enabled", 3, 3, cmd_ExpectState},
+    {"expect-visible", 3, 3, cmd_ExpectState},
+    {"close", 1, 1, cmd_Close},
+    {"initmenu", 1, 1, cmd_InitMenu},
+    {"resize", 3, 3, cmd_Resize},
+    {"sizing", 3, 3, cmd_Sizing},
+    {"expect-sizing", 2, 2, cmd_ExpectSizing},
+    {"expect-window-size", 3, 4, cmd_ExpectSize},
+    {"expect-client-size", 3, 4, cmd_ExpectSize},
+    {"view-click", 3, 3, cmd_View},
+    {"view-drag", 5, 5, cmd_View},
+    {"view-rclick", 3, 3, cmd_View},
+    {"expect-pixel", 7, 7, cmd_ExpectPixel},
+    {"expect-color-count", 10, 11, cmd_ExpectColorCount},
+    {"expect-no-windows", 0, 1, cmd_ExpectNoWindows},
+    {"expect-threads", 1, 2, cmd_ExpectThreads},
+    {"expect-extra-threads", 1, 2, cmd_ExpectThreads},
+    {"screenshot", 2, 2, cmd_Screenshot},
+    {"list-windows", 0, 0, cmd_ListWindows},
+    {"clear-requests", 0, 0, cmd_ClearRequests},
+    {"expect-request", 1, 8, cmd_ExpectRequest},
+    {"expect-no-request", 1, 5, cmd_ExpectRequest},
+    {"expect-texture-handshake", 0, 0, cmd_ExpectTextureHandshake},
+    {"expect-msgbox", 1, 2, cmd_ExpectMsgbox},
+    {"expect-msgbox-prefix", 1, 2, cmd_ExpectMsgbox},
+    {"expect-no-msgbox", 0, 0, cmd_ExpectNoMsgbox},
+    {"clear-msgboxes", 0, 0, cmd_ClearMsgboxes},
+    {"msgbox-answer", 1, 1, cmd_MsgboxAnswer},
+    {"expect-sector", 3, 3, cmd_ExpectSector},
+    {"expect-wall", 4, 4, cmd_ExpectWall},
+    {"expect-file", 1, 3, cmd_ExpectFile},
+    {"expect-file-contains", 2, 2, cmd_ExpectFile},
+    {"expect-no-file", 1, 1, cmd_ExpectFile},
+    {"copy-file", 2, 2, cmd_CopyFile},
+    {"delete-file", 1, 1, cmd_DeleteFile},
+    {"reg-set", 2, 2, cmd_Reg},
+    {"reg-delete-key", 0, 0, cmd_Reg},
+    {"expect-reg", 2, 2, cmd_Reg},
+    {"keep-going", 0, 0, cmd_KeepGoing},
+};
+
+static const CMD_DEF *FindCmd(const std::string &s) {
+  for (const CMD_DEF &d : cmdDefs)
+    if (s == d.szName)
+      return &d;
+  return nullptr;
+}
+
+static bool ReadScenario(const std::string &szPath, std::vector<CMD> &cmds) {
+  std::string text;
+  if (!ReadFileBytes(szPath, text)) {
+    fprintf(stderr, "%s: cannot read\n", szPath.c_str());
+    return false;
+  }
+  size_t pos = 0;
+  int iLine = 0;
+  while (pos < text.size()) {
+    size_t eol = text.find('\n', pos);
+    if (eol == std::string::npos)
+      eol = text.size();
+    std::string line = text.substr(pos, eol - pos);
+    pos = eol + 1;
+    iLine++;
+    CMD c;
+    c.iLine = iLine;
+    std::string err;
+    if (!scn_Tokenize(line, c.tok, err)) {
+      fprintf(stderr, "%s:%d: %s\n", gszScriptName.c_str(), iLine, err.c_str());
+      return false;
+    }
+    if (c.tok.empty())
+      continue;
+    const CMD_DEF *d = FindCmd(c.tok[0].s);
+    if (!d || c.tok[0].bQuoted) {
+      fprintf(stderr, "%s:%d: unknown command \"%s\"\n", gszScriptName.c_str(), iLine,
+              c.tok[0].s.c_str());
+      return false;
+    }
+    int n = (int)c.tok.size() - 1;
+    if (n < d->iMin || n > d->iMax) {
+      fprintf(stderr, "%s:%d: %s takes %d to %d arguments, found %d\n", gszScriptName.c_str(),
+              iLine, d->szName, d->iMin, d->iMax, n);
+      return false;
+    }
+    cmds.push_back(c);
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+
+static void Usage() {
+  fprintf(stderr,
+          "usage: kredhost (--level FILE.lvl | --gen-level SECTORS WALLS) --script FILE.scn\n"
+          "                [--out DIR] [--dll PATH] [--level-name NAME] [--timeout SECONDS]\n"
+          "                [--quiet] [--check-script]\n"
+          "       kredhost --level FILE.lvl --check-level\n");
+}
+
+int main(int argc, char **argv) {
+  InitializeCriticalSection(&csOut);
+  bOutReady = true;
+  HostInitService();
+
+  std::string szScript, szLevelName;
+  bool bLevelNameGiven = false, bCheckOnly = false, bCheckScript = false;
+  long long llGenSectors = 0, llGenWalls = 0;
+  DWORD dwTimeout = 120;
+  szOutDir = ".";
+  for (int i = 1; i < argc; i++) {
+    std::string a = argv[i];
+    bool bHasArg = i + 1 < argc;
+    if (a == "--level" && bHasArg)
+      szLevelPath = argv[++i];
+    else if (a == "--script" && bHasArg)
+      szScript = argv[++i];
+    else if (a == "--out" && bHasArg)
+      szOutDir = argv[++i];
+    else if (a == "--dll" && bHasArg)
+      szDllPath = argv[++i];
+    else if (a == "--level-name" && bHasArg) {
+      szLevelName = argv[++i];
+      bLevelNameGiven = true;
+    } else if (a == "--timeout" && bHasArg)
+      dwTimeout = (DWORD)strtoul(argv[++i], nullptr, 10);
+    else if (a == "--gen-level" && i + 2 < argc) {
+      llGenSectors = strtoll(argv[++i], nullptr, 10);
+      llGenWalls = strtoll(argv[++i], nullptr, 10);
+    } else if (a == "--quiet")
+      bQuiet = true;
+    else if (a == "--check-level")
+      bCheckOnly = true;
+    else if (a == "--check-script")
+      bCheckScript = true;
+    else {
+      Usage();
+      return 2;
+    }
+  }
+  if ((szLevelPath.empty() == (llGenSectors == 0)) || (szScript.empty() && !bCheckOnly)) {
+    Usage();
+    return 2;
+  }
+
+  std::string err;
+  LEVEL lvl;
+  bool bLevelOk = szLevelPath.empty() ? LevelGenerate((int)llGenSectors, (int)llGenWalls, lvl, err)
+                                      : LevelLoad(szLevelPath.c_str(), lvl, err);
+  if (!bLevelOk) {
+    fprintf(stderr, "%s\n", err.c_str());
+    return 2;
+  }
+  gLevel = std::move(lvl);
+  if (bCheckOnly) {
+    size_t nWalls = 0;
+    for (const LVL_SECTOR &s : gLevel.sectors)
+      nWalls += s.walls.size();
+    printf("%s: %zu sectors, %zu walls, %zu textures, %zu actors\n", szLevelPath.c_str(),
+           gLevel.sectors.size(), nWalls, gLevel.textures.size(), gLevel.actors.size());
+    return 0;
+  }
+
+  gszScriptName = szScript;
+  szScriptDir = DirOf(szScript);
+  std::vector<CMD> cmds;
+  if (!ReadScenario(szScript, cmds))
+    return 2;
+  if (bCheckScript) {
+    printf("%s: %zu commands\n", szScript.c_str(), cmds.size());
+    return 0;
+  }
+
+  if (szDllPath.empty()) {
+    char sz[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, sz, sizeof(sz));
+    szDllPath = JoinPath(DirOf(std::string(sz, n)), "KREDITOR.DLL");
+  }
+  if (!bLevelNameGiven) {
+    // The level's own name without its extension, in the output folder.
+    std::string base = szLevelPath.empty() ? std::string("generated") : szLevelPath;
+    size_t p = base.find_last_of("/\\");
+    if (p != std::string::npos)
+      base = base.substr(p + 1);
+    size_t d = base.find_last_of('.');
+    if (d != std::string::npos && d > 0)
+      base = base.substr(0, d);
+    szLevelName = JoinPath(szOutDir, base);
+  }
+  HostSetLevelName(szLevelName.c_str());
+
+  gPlayer.x = gLevel.fStartX;
+  gPlayer.y = gLevel.fStartY;
+  gPlayer.sHeading = gLevel.sStartHeading;
+  gPlayer.iSector = gLevel.dwStartSector != 0xFFFFFFFFu
+                        ? LevelSectorByTag(gLevel, gLevel.dwStartSector)
+                        : LevelFindSector(gLevel, gLevel.fStartX, gLevel.fStartY);
+  if (gPlayer.iSector < 0)
+    gPlayer.iSector = 0;
+
+  // Park the real pointer in a corner, away from the editor's windows, so
+  // that no real mouse move mixes with the view commands' messages.
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+
+  iBaseThreads = WinCountThreads() + 1; // with the watcher about to start
+  WinStartWatcher(dwTimeout);
+
+  for (const CMD &c : cmds) {
+    giCurLine = c.iLine;
+    if (!bQuiet) {
+      std::string s = c.tok[0].s;
+      for (size_t i = 1; i < c.tok.size() && s.size() < 100; i++)
+        s += c.tok[i].bQuoted ? " \"" + c.tok[i].s + "\"" : " " + c.tok[i].s;
+      HostOut("%d: %s", c.iLine, s.c_str());
+    }
+    int iFailedBefore = iFailed;
+    FindCmd(c.tok[0].s)->pfn(c);
+    if (iFailed > iFailedBefore && !bKeepGoing) {
+      HostOut("stopping after the failure on line %d", c.iLine);
+      break;
+    }
+  }
+  HostExit(0);
+  return 0;
+}

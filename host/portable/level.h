@@ -1,0 +1,89 @@
+// The replacement host's level: sectors with their walls, textures, palette
+// tables, resource texts, actors and a start position, read from a line-based
+// text file (docs/level-format.md) or generated as a grid for benchmarks.
+// Portable: no platform headers, compiled natively into the unit tests.
+#pragma once
+
+#include <stdint.h>
+#include <string>
+#include <vector>
+
+#include "kred_records.h"
+
+// Limits of the reader; a file beyond them is rejected with its line.
+enum {
+  LVL_MAX_LINE = 1024,
+  LVL_MAX_SECTORS = 100000,
+  LVL_MAX_WALLS_PER_SECTOR = 1000,
+  LVL_MAX_TEXTURES = 4096,
+  LVL_MAX_TEXTURE_NAME = 255,
+  LVL_MAX_TABLES = 64,
+  LVL_MAX_ACTORS = 1000,
+  LVL_MAX_RESOURCE_TEXT = 500,
+  LVL_SECTOR_NAME_MAX = 79,
+  LVL_SOUND_NAME_MAX = 39
+};
+
+struct LVL_TEXTURE {
+  std::string szName;
+  uint16_t w;
+  uint16_t h;
+};
+
+struct LVL_WALL {
+  WALL_DATA wd;         // dwWallTag, surfaces, flags, walk mode, adjoin
+  float v1x, v1y;       // first vertex
+  float v2x, v2y;       // second vertex
+  uint32_t dwAdjoinTag; // sector on the other side, when wd.bHasAdjoin
+};
+
+struct LVL_SECTOR {
+  SECTOR_DATA sd; // dwSectorTag, name, sound, light, surfaces, ...
+  std::vector<LVL_WALL> walls;
+};
+
+struct LVL_ACTOR {
+  EDITOR_OBJECT eo;
+};
+
+struct LVL_RESOURCE {
+  uint32_t dwCode; // four characters, the first in the top byte
+  std::string szText;
+};
+
+struct LEVEL {
+  std::vector<LVL_TEXTURE> textures;
+  std::vector<LVL_SECTOR> sectors;
+  std::vector<LVL_ACTOR> actors;
+  std::vector<LVL_RESOURCE> resources;
+  KRED_RGBQUAD palette[256];
+  std::vector<std::vector<uint8_t>> colorMaps;   // each 256 entries
+  std::vector<std::vector<uint8_t>> shadeTables; // each 256 entries
+  float fStartX, fStartY;
+  int16_t sStartHeading;
+  uint32_t dwStartSector; // 0xFFFFFFFF: found from the position
+};
+
+// Reads a level from text; szFile names it in error messages. On failure
+// returns false, leaves lvl untouched and puts "FILE:LINE: message" in err.
+bool LevelParse(const std::string &text, const char *szFile, LEVEL &lvl, std::string &err);
+
+// Reads a level file; an unreadable file gives "FILE: cannot read".
+bool LevelLoad(const char *szPath, LEVEL &lvl, std::string &err);
+
+// A grid of iSectors square sectors with iWalls walls each (3 or more),
+// neighbours adjoined, a default palette, tables and textures.
+bool LevelGenerate(int iSectors, int iWalls, LEVEL &lvl, std::string &err);
+
+// Index of the sector whose wall loops contain (x, y), or -1.
+int LevelFindSector(const LEVEL &lvl, float x, float y);
+
+// Index of the sector with that tag, or -1.
+int LevelSectorByTag(const LEVEL &lvl, uint32_t dwTag);
+
+// Four-character resource code: first character in the top byte, missing
+// characters count as 0.
+uint32_t LevelResourceCode(const char *sz);
+
+// Fills the default palette, two colour maps and two shade tables.
+void LevelDefaultTables(LEVEL &lvl);

@@ -1,0 +1,309 @@
+// The replacement host's level file reader and grid generator.
+#include "level.h"
+
+#include <gtest/gtest.h>
+
+#include <math.h>
+#include <string.h>
+
+namespace {
+
+// A small level with every keyword once: two rooms side by side.
+const char kTwoRooms[] = R"(# two rooms
+texture 64 32 "TEXTURES\WALLS\BRICK01.PCX"
+texture 128 128 "TEXTURES\FLOORS\COBBLESTONE.PCX"
+palette gray
+color 1 10 20 30
+colormaps 2
+colormap 1 4 7 8 9
+shadetables 1
+resource "WAX " "sprites: 10"
+resource "CMP" "maps"
+actor 1 50 50 4096 0x501
+actor 2 150 50 -1 7
+start 50 40 8192 0x10
+sector 0x10
+  name "Left Room"
+  sound "STEP1.VOC"
+  light 200
+  friction 0.5
+  gravity 2
+  elasticity 0.25
+  velocity 1.5 -2 0.125
+  flags 0x80000001 2 3
+  floor "TEXTURES\FLOORS\COBBLESTONE.PCX" -8 4 5 1024
+  ceiling 0 96
+  floor-overlay -2 1 2
+  ceiling-overlay 1 3 4 16383
+  floor-slope 0x20 0x2001 -512
+  ceiling-slope 0x10 0x1002 77
+  wall 0x1001 0 0 100 0
+    middle 0 8 16
+    wall-flags 9 0x10
+    walk 3
+  wall 0x1002 100 0 100 100 adjoin 0x20
+    upper 1 1 2 300 12.5
+    lower -1
+    overlay "TEXTURES\WALLS\BRICK01.PCX" 0 0
+  wall 0x1003 100 100 0 100
+  wall 0x1004 0 100 0 0
+sector 0x20
+  floor 1 4
+  ceiling 1 80
+  wall 0x2001 100 0 200 0
+  wall 0x2002 200 0 200 100
+  wall 0x2003 200 100 100 100
+  wall 0x2004 100 100 100 0 adjoin 0x10
+)";
+
+bool Parse(const std::string &text, LEVEL &lvl, std::string &err) {
+  return LevelParse(text, "t.lvl", lvl, err);
+}
+
+TEST(Level, ReadsEveryField) {
+  LEVEL lvl;
+  std::string err;
+  ASSERT_TRUE(Parse(kTwoRooms, lvl, err)) << err;
+  ASSERT_EQ(lvl.textures.size(), 2u);
+  EXPECT_EQ(lvl.textures[0].szName, "TEXTURES\\WALLS\\BRICK01.PCX");
+  EXPECT_EQ(lvl.textures[0].w, 64);
+  EXPECT_EQ(lvl.textures[0].h, 32);
+
+  EXPECT_EQ(lvl.palette[1].rgbRed, 10);
+  EXPECT_EQ(lvl.palette[1].rgbGreen, 20);
+  EXPECT_EQ(lvl.palette[1].rgbBlue, 30);
+  EXPECT_EQ(lvl.palette[200].rgbRed, 200); // gray ramp
+  ASSERT_EQ(lvl.colorMaps.size(), 2u);
+  ASSERT_EQ(lvl.shadeTables.size(), 1u);
+  EXPECT_EQ(lvl.colorMaps[1][4], 7);
+  EXPECT_EQ(lvl.colorMaps[1][6], 9);
+  EXPECT_EQ(lvl.colorMaps[0][100], 100); // the first generated map is the identity
+
+  ASSERT_EQ(lvl.resources.size(), 2u);
+  EXPECT_EQ(lvl.resources[0].dwCode, 0x57415820u);
+  EXPECT_EQ(lvl.resources[1].dwCode, 0x434D5000u);
+  EXPECT_EQ(lvl.resources[0].szText, "sprites: 10");
+
+  ASSERT_EQ(lvl.actors.size(), 2u);
+  EXPECT_EQ(lvl.actors[0].eo.sDir, 4096);
+  EXPECT_EQ(lvl.actors[1].eo.sDir, -1);
+  EXPECT_EQ(lvl.actors[1].eo.iType, 2);
+  EXPECT_EQ(lvl.actors[0].eo.dwTag, 0x501u);
+  EXPECT_FLOAT_EQ(lvl.fStartX, 50);
+  EXPECT_EQ(lvl.sStartHeading, 8192);
+  EXPECT_EQ(lvl.dwStartSector, 0x10u);
+
+  ASSERT_EQ(lvl.sectors.size(), 2u);
+  const SECTOR_DATA &sd = lvl.sectors[0].sd;
+  EXPECT_EQ(sd.dwStructSize, sizeof(SECTOR_DATA));
+  EXPECT_EQ(sd.dwSectorTag, 0x10u);
+  EXPECT_STREQ(sd.szSectorName, "Left Room");
+  EXPECT_STREQ(sd.szSoundName, "STEP1.VOC");
+  EXPECT_EQ(sd.wLight, 200);
+  EXPECT_FLOAT_EQ(sd.fFriction, 0.5f);
+  EXPECT_FLOAT_EQ(sd.fGravity, 2);
+  EXPECT_FLOAT_EQ(sd.fElasticity, 0.25f);
+  EXPECT_DOUBLE_EQ(sd.dVX, 1.5);
+  EXPECT_DOUBLE_EQ(sd.dVY, -2);
+  EXPECT_DOUBLE_EQ(sd.dVZ, 0.125);
+  EXPECT_EQ(sd.dwFlag1, 0x80000001u);
+  EXPECT_EQ(sd.dwFlag2, 2u);
+  EXPECT_EQ(sd.dwFlag3, 3u);
+  EXPECT_EQ(sd.wFloorCount, 1);
+  const CF_DATA &fl = sd.cfFloor[0][0];
+  EXPECT_EQ(fl.iTextureIndex, 1); // by name
+  EXPECT_FLOAT_EQ(fl.fElev, -8);
+  EXPECT_FLOAT_EQ(fl.fAlignX, 4);
+  EXPECT_FLOAT_EQ(fl.fAlignZ, 5);
+  EXPECT_EQ(fl.wAngle, 1024);
+  EXPECT_EQ(sd.cfCeiling[0].iTextureIndex, 0);
+  EXPECT_FLOAT_EQ(sd.cfCeiling[0].fElev, 96);
+  EXPECT_EQ(sd.cfFloor[0][1].iTextureIndex, -2);
+  EXPECT_FLOAT_EQ(sd.cfFloor[0][1].fAlignZ, 2);
+  EXPECT_EQ(sd.cfCeiling[1].wAngle, 16383);
+  EXPECT_EQ(sd.sdFloor.dwHingeSectorTag, 0x20u);
+  EXPECT_EQ(sd.sdFloor.dwHingeWallTag, 0x2001u);
+  EXPECT_EQ(sd.sdFloor.iAngle, -512);
+  EXPECT_EQ(sd.sdCeiling.iAngle, 77);
+
+  const std::vector<LVL_WALL> &w = lvl.sectors[0].walls;
+  ASSERT_EQ(w.size(), 4u);
+  EXPECT_EQ(w[0].wd.dwStructSize, sizeof(WALL_DATA));
+  EXPECT_EQ(w[0].wd.dwWallTag, 0x1001u);
+  EXPECT_EQ(w[0].wd.cfdMiddle.iTextureIndex, 0);
+  EXPECT_FLOAT_EQ(w[0].wd.cfdMiddle.fAlignZ, 16);
+  EXPECT_EQ(w[0].wd.cfdUpper.iTextureIndex, -1); // unset surfaces have no texture
+  EXPECT_EQ(w[0].wd.dwFlag1, 9u);
+  EXPECT_EQ(w[0].wd.dwFlag2, 0x10u);
+  EXPECT_EQ(w[0].wd.wmWalkMode, 3);
+  EXPECT_EQ(w[0].wd.bHasAdjoin, 0u);
+  EXPECT_EQ(w[1].wd.cfdUpper.wAngle, 300);
+  EXPECT_FLOAT_EQ(w[1].wd.cfdUpper.fElev, 12.5f);
+  EXPECT_EQ(w[1].wd.cfdOverlay.iTextureIndex, 0);
+  // An adjoin carries the far sector's floor and ceiling heights.
+  EXPECT_EQ(w[1].wd.bHasAdjoin, 1u);
+  EXPECT_EQ(w[1].dwAdjoinTag, 0x20u);
+  EXPECT_FLOAT_EQ(w[1].wd.fAdjoinFloor, 4);
+  EXPECT_FLOAT_EQ(w[1].wd.fAdjoinCeiling, 80);
+  EXPECT_FLOAT_EQ(lvl.sectors[1].walls[3].wd.fAdjoinFloor, -8);
+}
+
+TEST(Level, DemoLevelLoads) {
+  LEVEL lvl;
+  std::string err;
+  ASSERT_TRUE(LevelLoad(KRED_SOURCE_DIR "/data/demo.lvl", lvl, err)) << err;
+  EXPECT_GE(lvl.sectors.size(), 8u);
+  size_t nWalls = 0, nAdjoins = 0, nAnimated = 0;
+  for (const LVL_SECTOR &s : lvl.sectors) {
+    nWalls += s.walls.size();
+    for (const LVL_WALL &w : s.walls) {
+      nAdjoins += w.wd.bHasAdjoin;
+      nAnimated += w.wd.cfdMiddle.iTextureIndex == -2;
+    }
+  }
+  EXPECT_GE(nWalls, 40u);
+  EXPECT_GE(nAdjoins, 8u);
+  EXPECT_GE(nAnimated, 1u);
+  EXPECT_EQ(lvl.textures.size(), 20u);
+  EXPECT_GE(lvl.colorMaps.size(), 2u);
+  EXPECT_GE(lvl.shadeTables.size(), 2u);
+  EXPECT_GE(lvl.actors.size(), 4u);
+  // The start lies inside a sector.
+  EXPECT_GE(LevelFindSector(lvl, lvl.fStartX, lvl.fStartY), 0);
+}
+
+TEST(Level, ErrorsNameTheLine) {
+  const std::string head = "texture 8 8 \"A.PCX\"\n"; // line 1
+  const std::string room = "sector 1\n"               // line 2
+                           "wall 1 0 0 10 0\n"
+                           "wall 2 10 0 10 10\n"
+                           "wall 3 10 10 0 0\n"; // lines 3-5
+  struct {
+    std::string text;
+    int iLine;
+    const char *szPart;
+  } cases[] = {
+      {head + "bogus 1\n" + room, 2, "unknown keyword"},
+      {head + room + "light 70000\n", 6, "out of range"},
+      {head + room + "light 12x\n", 6, "not a number"},
+      {head + room + "light\n", 6, "takes 1 values"},
+      {head + room + "name \"open\n", 6, "unterminated"},
+      {head + room + "floor 1 0\n", 6, "texture 1 is not declared"},
+      {head + room + "floor \"B.PCX\" 0\n", 6, "\"B.PCX\" is not declared"},
+      {head + room + "floor 0 0 1\n", 6, "needs both x and z"},
+      {head + room + "middle 0\n" + "upper 0 1 2 70000\n", 7, "angle"},
+      {head + "name \"x\"\n" + room, 2, "outside a sector"},
+      {head + "middle 0\n" + room, 2, "outside a wall"},
+      {head + room + "sector 1\n", 6, "already used on line 2"},
+      {head + room + "wall 2 0 0 5 5\n", 6, "already used in this sector on line 4"},
+      {head + room + "wall 9 3 3 3 3\n", 6, "no length"},
+      {head + "sector 2\nwall 1 0 0 10 0\nwall 2 10 0 10 10\nwall 3 10 10 0 5\n", 5,
+       "neither the next wall's start"},
+      {head + "sector 2\nwall 1 0 0 10 0\nwall 2 10 0 0 0\n", 2, "needs at least 3"},
+      {head + room + "wall 4 0 0 20 0 adjoin 77\nwall 5 20 0 0 0\n", 6, "adjoin to sector 77"},
+      {head + room + "wall 4 0 0 20 0 next 77\n", 6, "only \"adjoin SECTOR_TAG\""},
+      {head + "start 1 1 0 5\n" + room, 2, "start sector 5 does not exist"},
+      {head + room + "start 1 1 0\nstart 2 2 0\n", 7, "second \"start\""},
+      {head + "sector 0xFFFFFFFF\n", 2, "out of range"},
+      {head + "resource \"TOOLONG\" \"x\"\n", 2, "1 to 4 characters"},
+      {head + "resource \"WAX \" \"a\"\nresource \"WAX \" \"b\"\n", 3, "given twice"},
+      {head + "palette rainbow\n", 2, "ramp"},
+      {head + "colormaps 2\ncolormap 2 0 1\n", 3, "out of range"},
+      {head + "colormaps 1\ncolormap 0 250 1 2 3 4 5 6 7\n", 3, "run past 255"},
+      {head + "texture 0 8 \"B\"\n", 2, "width"},
+      {head, 1, "no sector"},
+  };
+  for (const auto &c : cases) {
+    LEVEL lvl;
+    lvl.textures.push_back(LVL_TEXTURE{"KEEP", 1, 1});
+    std::string err;
+    EXPECT_FALSE(Parse(c.text, lvl, err)) << c.text;
+    std::string want = "t.lvl:" + std::to_string(c.iLine) + ": ";
+    EXPECT_EQ(err.compare(0, want.size(), want), 0) << err << "\n" << c.text;
+    EXPECT_NE(err.find(c.szPart), std::string::npos) << err;
+    // Nothing half-read reaches the caller's level.
+    ASSERT_EQ(lvl.textures.size(), 1u);
+    EXPECT_EQ(lvl.textures[0].szName, "KEEP");
+    EXPECT_TRUE(lvl.sectors.empty());
+  }
+}
+
+TEST(Level, Limits) {
+  const std::string room = "sector 1\nwall 1 0 0 10 0\nwall 2 10 0 10 10\nwall 3 10 10 0 0\n";
+  struct {
+    std::string line;
+    bool bOk;
+  } cases[] = {
+      {"name \"" + std::string(79, 'n') + "\"", true},
+      {"name \"" + std::string(80, 'n') + "\"", false},
+      {"sound \"" + std::string(39, 's') + "\"", true},
+      {"sound \"" + std::string(40, 's') + "\"", false},
+      {"light 65535", true},
+      {"light -1", false},
+      {"flags 0xFFFFFFFF", true},
+      {"flags 0x100000000", false},
+      {"# " + std::string(LVL_MAX_LINE - 2, 'c'), true},
+      {"# " + std::string(LVL_MAX_LINE - 1, 'c'), false},
+      {"floor -2 0", true},
+      {"floor -7 0", true},
+      {"friction nan", false},
+      {"friction 1e40", false},
+  };
+  for (const auto &c : cases) {
+    LEVEL lvl;
+    std::string err;
+    EXPECT_EQ(Parse(room + c.line + "\n", lvl, err), c.bOk) << c.line.substr(0, 40) << " " << err;
+  }
+}
+
+TEST(Level, ResourceCodes) {
+  EXPECT_EQ(LevelResourceCode("WAX "), 0x57415820u);
+  EXPECT_EQ(LevelResourceCode(" PAL"), 0x2050414Cu);
+  EXPECT_EQ(LevelResourceCode("CMP"), 0x434D5000u);
+  EXPECT_EQ(LevelResourceCode(""), 0u);
+}
+
+TEST(Level, FindSector) {
+  LEVEL lvl;
+  std::string err;
+  ASSERT_TRUE(Parse(kTwoRooms, lvl, err)) << err;
+  EXPECT_EQ(LevelFindSector(lvl, 50, 50), 0);
+  EXPECT_EQ(LevelFindSector(lvl, 150, 50), 1);
+  EXPECT_EQ(LevelFindSector(lvl, 250, 50), -1);
+  EXPECT_EQ(LevelFindSector(lvl, 50, -1), -1);
+  EXPECT_EQ(LevelSectorByTag(lvl, 0x20), 1);
+  EXPECT_EQ(LevelSectorByTag(lvl, 0x30), -1);
+}
+
+TEST(Level, GeneratedGrid) {
+  LEVEL lvl;
+  std::string err;
+  ASSERT_TRUE(LevelGenerate(50, 10, lvl, err)) << err;
+  ASSERT_EQ(lvl.sectors.size(), 50u);
+  for (size_t i = 0; i < lvl.sectors.size(); i++) {
+    const LVL_SECTOR &s = lvl.sectors[i];
+    ASSERT_EQ(s.walls.size(), 10u);
+    for (size_t k = 0; k < s.walls.size(); k++) {
+      const LVL_WALL &w = s.walls[k], &next = s.walls[(k + 1) % s.walls.size()];
+      EXPECT_FLOAT_EQ(w.v2x, next.v1x);
+      EXPECT_FLOAT_EQ(w.v2y, next.v1y);
+      if (w.wd.bHasAdjoin) {
+        EXPECT_GE(LevelSectorByTag(lvl, w.dwAdjoinTag), 0);
+      }
+    }
+    // Each sector's centre finds that very sector.
+    float fMinX = 1e9f, fMaxX = -1e9f, fMinY = 1e9f, fMaxY = -1e9f;
+    for (const LVL_WALL &w : s.walls) {
+      fMinX = fminf(fMinX, w.v1x);
+      fMaxX = fmaxf(fMaxX, w.v1x);
+      fMinY = fminf(fMinY, w.v1y);
+      fMaxY = fmaxf(fMaxY, w.v1y);
+    }
+    EXPECT_EQ(LevelFindSector(lvl, (fMinX + fMaxX) / 2, (fMinY + fMaxY) / 2), (int)i);
+  }
+  EXPECT_FALSE(LevelGenerate(0, 10, lvl, err));
+  EXPECT_FALSE(LevelGenerate(10, 3, lvl, err));
+  EXPECT_EQ(lvl.sectors.size(), 50u); // a refused request keeps the old level
+}
+
+} // namespace
