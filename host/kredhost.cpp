@@ -1385,6 +1385,13 @@ static bool cmd_DeleteFile(const CMD &c) {
   return true;
 }
 
+static bool cmd_MakeDir(const CMD &c) {
+  std::string a = ResolvePath(c.tok[1].s);
+  if (CreateDirectoryA(a.c_str(), NULL))
+    return true;
+  return Act(GetLastError() == ERROR_ALREADY_EXISTS, "cannot create folder %s", a.c_str());
+}
+
 static const char szToolsKey[] = "Software\\Meridane Entertainment Company\\Keldrun\\Tools";
 
 static bool cmd_Reg(const CMD &c) {
@@ -1514,6 +1521,7 @@ static const CMD_DEF cmdDefs[] = {
     {"expect-no-file", 1, 1, cmd_ExpectFile},
     {"copy-file", 2, 2, cmd_CopyFile},
     {"delete-file", 1, 1, cmd_DeleteFile},
+    {"make-dir", 1, 1, cmd_MakeDir},
     {"reg-set", 2, 2, cmd_Reg},
     {"reg-delete-key", 0, 0, cmd_Reg},
     {"expect-reg", 2, 2, cmd_Reg},
