@@ -1,0 +1,516 @@
+#include "fixup_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <math.h>
+#include <stdint.h>
+#include <string.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fixup_tables.h"
+#include "kred_records.h"
+#include "textures.h"
+
+namespace {
+
+const SHARED_TEXTURE_DATA stdTextures[] = {
+    {64, 64, "WALL1.PCX"}, {64, 32, "FLOOR.PCX"}, {16, 16, "TEX\\SKY A.PCX"}, {0, 0, nullptr}};
+
+class FixupWriter : public ::testing::Test {
+protected:
+  void SetUp() override {
+    FreeChangeTables();
+    ASSERT_TRUE(Textures_Alloc());
+    ASSERT_EQ(Textures_Build(stdTextures), 3);
+  }
+  void TearDown() override {
+    FreeChangeTables();
+    Textures_Free();
+  }
+};
+
+std::string FormatAll() {
+  std::string s;
+  Fixup_FormatAll(s);
+  return s;
+}
+
+CF_DATA Surface(int32_t iTex, float fElev, float fX, float fZ, uint16_t wAngle) {
+  CF_DATA cf = {};
+  cf.iTextureIndex = iTex;
+  cf.fElev = fElev;
+  cf.fAlignX = fX;
+  cf.fAlignZ = fZ;
+  cf.wAngle = wAngle;
+  return cf;
+}
+
+SECTOR_DATA SampleSector() {
+  SECTOR_DATA sd = {};
+  sd.dwStructSize = 296;
+  sd.dwSectorTag = 0x1A2B;
+  strcpy(sd.szSectorName, "Main Hall");
+  sd.wLight = 200;
+  sd.fFriction = 0.75f;
+  sd.fGravity = 1e6f;
+  sd.dwFlag1 = 0x8001;
+  sd.dwFlag2 = 0;
+  sd.dwFlag3 = 0xAB;
+  sd.cfCeiling[0] = Surface(1, 64, 0.5f, -1.25f, 4096);
+  sd.cfCeiling[1] = Surface(-1, 0, 0, 0, 0);
+  sd.wFloorCount = 3; // always written as one floor
+  sd.cfFloor[0][0] = Surface(0, -8, 1, 2, 8192);
+  sd.cfFloor[0][1] = Surface(-2, 0, 3.5f, 0, 100);
+  sd.sdFloor = {0xDEAD, 0x1, -45};
+  sd.sdCeiling = {0, 0, 0};
+  strcpy(sd.szSoundName, "DRIP");
+  sd.fElasticity = 0.0001f;
+  sd.dVX = 1.5;
+  sd.dVY = -2;
+  sd.dVZ = 1234567;
+  return sd;
+}
+
+const char szSampleSectorBlock[] = "FIXUP: SECTOR\r\n"
+                                   "  TAG: 1A2B\r\n"
+                                   "  LIGHT: 200\r\n"
+                                   "  FLAG_1: 8001\r\n"
+                                   "  FLAG_2: 0\r\n"
+                                   "  FLAG_3: ab\r\n"
+                                   "  CEILING: 64 FLOOR.PCX 0.5 -1.25 90.0\r\n"
+                                   "  OVERLAY: - 0 0 0.0\r\n"
+                                   "  FLOORS: 1\r\n"
+                                   "  FLOOR: -8 WALL1.PCX 1 2 180.0\r\n"
+                                   "  OVERLAY: ### 3.5 0 2.2\r\n"
+                                   "  FLOOR SLOPE: DEAD 1 -45\r\n"
+                                   "  CEILING SLOPE: 0 0 0\r\n"
+                                   "  FRICTION: 0.75\r\n"
+                                   "  GRAVITY: 1e+06\r\n"
+                                   "  ELASTICITY: 0.0001\r\n"
+                                   "  VELOCITY: 1.5 -2 1.23457e+06\r\n"
+                                   "  STEP SOUND: DRIP\r\n"
+                                   "  SECTOR NAME: Main Hall\r\n"
+                                   "\r\n";
+
+WALL_DATA SampleWall() {
+  WALL_DATA wd = {};
+  wd.dwWallTag = 0xC0FFEE;
+  wd.wmWalkMode = 2;
+  wd.cfdUpper = Surface(-2, 5, 0, 0, 4096);
+  wd.cfdMiddle = Surface(2, 0, 0.25f, 16, 0);
+  wd.cfdLower = Surface(0, 0, -3, 0.125f, 0);
+  wd.cfdOverlay = Surface(-1, 0, 7, 8, 0);
+  wd.dwFlag1 = 0xFFFFFFFF;
+  wd.dwFlag2 = 0x20;
+  wd.bHasAdjoin = 1;
+  return wd;
+}
+
+const char szSampleWallBlock[] = "FIXUP: WALL\r\n"
+                                 "  SECTOR_TAG: FFFFFFFF\r\n"
+                                 "  WALL_TAG: C0FFEE\r\n"
+                                 "  UPPER_TEXTURE: ### 0 0\r\n"
+                                 "  MIDDLE_TEXTURE: TEX\\SKY A.PCX 0.25 16\r\n"
+                                 "  LOWER_TEXTURE: WALL1.PCX -3 0.125\r\n"
+                                 "  OVERLAY_TEXTURE: - 7 8\r\n"
+                                 "  FLAG_1: ffffffff\r\n"
+                                 "  FLAG_2: 20\r\n"
+                                 "\r\n";
+
+std::vector<std::string> Lines(const std::string &s) {
+  std::vector<std::string> v;
+  size_t i = 0;
+  while (i < s.size()) {
+    size_t e = s.find("\r\n", i);
+    if (e == std::string::npos) {
+      v.push_back(s.substr(i) + "<no CR LF>");
+      break;
+    }
+    v.push_back(s.substr(i, e - i));
+    i = e + 2;
+  }
+  return v;
+}
+
+// The line of the first (only) block that starts with szPrefix.
+std::string LineStarting(const std::string &s, const char *szPrefix) {
+  for (const std::string &l : Lines(s))
+    if (l.compare(0, strlen(szPrefix), szPrefix) == 0)
+      return l;
+  return "<missing " + std::string(szPrefix) + ">";
+}
+
+TEST_F(FixupWriter, EmptyTableIsTheClosingLineAlone) {
+  EXPECT_EQ(FormatAll(), "FIXUP: DONE\r\n");
+}
+
+TEST_F(FixupWriter, BlocksInListOrderByteForByte) {
+  SECTOR_DATA sd = SampleSector();
+  WALL_DATA wd = SampleWall();
+  VERTEX_DATA vd = {1.5, -2, 100000, 0.001};
+  uint32_t dwOdd = 0;
+  AddToFixupTable(OFT_SECTOR, sd.dwSectorTag, 0, &sd, sizeof(sd));
+  AddToFixupTable(OFT_WALL, 0xFFFFFFFF, 3, &wd, sizeof(wd));
+  AddToFixupTable(OFT_VERTEX, 1, 2, &vd, sizeof(vd));
+  AddToFixupTable(7, 1, 2, &dwOdd, sizeof(dwOdd));
+  AddToFixupTable(-1, 1, 2, nullptr, 0);
+  std::string want = std::string(szSampleSectorBlock) + szSampleWallBlock +
+                     "FIXUP: VERTEX\r\n"
+                     "  OLD_VERTEX: 1.5 -2\r\n"
+                     "  NEW_VERTEX: 100000 0.001\r\n"
+                     "\r\n"
+                     "\r\n"
+                     "\r\n"
+                     "FIXUP: DONE\r\n";
+  EXPECT_EQ(FormatAll(), want);
+}
+
+TEST_F(FixupWriter, FormattingLeavesTheTableAndRepeatsExactly) {
+  SECTOR_DATA sd = SampleSector();
+  WALL_DATA wd = SampleWall();
+  AddToFixupTable(OFT_SECTOR, 1, 0, &sd, sizeof(sd));
+  AddToFixupTable(OFT_WALL, 1, 1, &wd, sizeof(wd));
+  _kred_fixup *pHead = ofMaster;
+  std::string first = FormatAll();
+  EXPECT_EQ(ofMaster, pHead);
+  EXPECT_EQ(ChangeTables_Count(ofMaster), 2);
+  EXPECT_EQ(FormatAll(), first);
+  // Appends to what the caller already holds.
+  std::string s = "X";
+  Fixup_FormatAll(s);
+  EXPECT_EQ(s, "X" + first);
+}
+
+TEST_F(FixupWriter, ChangedThenExportedThenChangedIsWrittenOnceWithLastValues) {
+  SECTOR_DATA a = SampleSector(), b = SampleSector();
+  b.dwSectorTag = 0xB;
+  AddToFixupTable(OFT_SECTOR, a.dwSectorTag, 0, &a, sizeof(a));
+  AddToFixupTable(OFT_SECTOR, b.dwSectorTag, 0, &b, sizeof(b));
+  a.wLight = 1;
+  AddToFixupTable(OFT_SECTOR, a.dwSectorTag, 0, &a, sizeof(a));
+  a.wLight = 2;
+  AddToFixupTable(OFT_SECTOR, a.dwSectorTag, 0, &a, sizeof(a));
+  std::vector<std::string> l = Lines(FormatAll());
+  ASSERT_EQ(l.size(), 41u);
+  EXPECT_EQ(l[1], "  TAG: 1A2B");
+  EXPECT_EQ(l[2], "  LIGHT: 2");
+  EXPECT_EQ(l[21], "  TAG: B");
+}
+
+TEST_F(FixupWriter, AnglesInDegreesWithOneDecimal) {
+  const struct {
+    uint16_t wAngle;
+    const char *sz;
+  } cases[] = {{0, "0.0"},       {1, "0.0"},       {2, "0.0"},       {3, "0.1"},
+               {100, "2.2"},     {4096, "90.0"},   {8192, "180.0"},  {16383, "360.0"},
+               {16384, "360.0"}, {32768, "720.0"}, {65535, "1440.0"}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.wAngle);
+    FreeChangeTables();
+    SECTOR_DATA sd = SampleSector();
+    sd.cfCeiling[0].wAngle = c.wAngle;
+    sd.cfCeiling[1].wAngle = c.wAngle;
+    AddToFixupTable(OFT_SECTOR, 1, 0, &sd, sizeof(sd));
+    std::string s = FormatAll();
+    EXPECT_EQ(LineStarting(s, "  CEILING:"),
+              std::string("  CEILING: 64 FLOOR.PCX 0.5 -1.25 ") + c.sz);
+    EXPECT_EQ(LineStarting(s, "  OVERLAY:"), std::string("  OVERLAY: - 0 0 ") + c.sz);
+  }
+}
+
+TEST_F(FixupWriter, TextureNamesAndHexFields) {
+  // "?": an index the texture list did not have.
+  const struct {
+    int32_t iTex;
+    const char *szName;
+  } textures[] = {{0, "WALL1.PCX"}, {2, "TEX\\SKY A.PCX"}, {-2, "###"}, {-1, "-"},
+                  {-100, "-"},      {INT32_MIN, "-"},      {3, "?"},    {599, "?"},
+                  {INT32_MAX, "?"}};
+  for (const auto &t : textures) {
+    SCOPED_TRACE(t.iTex);
+    FreeChangeTables();
+    WALL_DATA wd = SampleWall();
+    wd.cfdOverlay.iTextureIndex = t.iTex;
+    AddToFixupTable(OFT_WALL, 5, 6, &wd, sizeof(wd));
+    EXPECT_EQ(LineStarting(FormatAll(), "  OVERLAY_TEXTURE:"),
+              std::string("  OVERLAY_TEXTURE: ") + t.szName + " 7 8");
+  }
+
+  const struct {
+    uint32_t dw;
+    const char *szUpper;
+    const char *szLower;
+  } values[] = {{0, "0", "0"},
+                {0xABCDEF, "ABCDEF", "abcdef"},
+                {0x80000000, "80000000", "80000000"},
+                {0xFFFFFFFF, "FFFFFFFF", "ffffffff"}};
+  for (const auto &v : values) {
+    SCOPED_TRACE(v.szUpper);
+    FreeChangeTables();
+    SECTOR_DATA sd = SampleSector();
+    sd.dwSectorTag = v.dw;
+    sd.dwFlag1 = sd.dwFlag2 = sd.dwFlag3 = v.dw;
+    sd.sdFloor = {v.dw, v.dw, (int32_t)v.dw};
+    AddToFixupTable(OFT_SECTOR, v.dw, 0, &sd, sizeof(sd));
+    std::string s = FormatAll();
+    std::string u = v.szUpper, l = v.szLower;
+    EXPECT_EQ(LineStarting(s, "  TAG:"), "  TAG: " + u);
+    EXPECT_EQ(LineStarting(s, "  FLAG_1:"), "  FLAG_1: " + l);
+    EXPECT_EQ(LineStarting(s, "  FLAG_3:"), "  FLAG_3: " + l);
+    EXPECT_EQ(LineStarting(s, "  FLOOR SLOPE:"),
+              "  FLOOR SLOPE: " + u + " " + u + " " + std::to_string((int32_t)v.dw));
+  }
+}
+
+TEST_F(FixupWriter, EmptyAndUnterminatedNames) {
+  SECTOR_DATA sd = SampleSector();
+  sd.szSoundName[0] = '\0';
+  sd.szSectorName[0] = '\0';
+  AddToFixupTable(OFT_SECTOR, 1, 0, &sd, sizeof(sd));
+  std::vector<std::string> l = Lines(FormatAll());
+  ASSERT_EQ(l.size(), 21u);
+  EXPECT_EQ(l[17], "  STEP SOUND: NULL");
+  EXPECT_EQ(l[18], "  SECTOR NAME: #");
+
+  // Arrays filled to the end: written up to the array's end, not beyond.
+  FreeChangeTables();
+  memset(sd.szSoundName, 'S', sizeof(sd.szSoundName));
+  memset(sd.szSectorName, 'N', sizeof(sd.szSectorName));
+  AddToFixupTable(OFT_SECTOR, 1, 0, &sd, sizeof(sd));
+  l = Lines(FormatAll());
+  ASSERT_EQ(l.size(), 21u);
+  EXPECT_EQ(l[17], "  STEP SOUND: " + std::string(40, 'S'));
+  EXPECT_EQ(l[18], "  SECTOR NAME: " + std::string(80, 'N'));
+}
+
+TEST_F(FixupWriter, NonFiniteFloatsGiveOneLinePerField) {
+  const float fValues[] = {NAN, INFINITY, -INFINITY, 3.4e38f, -1e-40f};
+  for (float f : fValues) {
+    SCOPED_TRACE(f);
+    FreeChangeTables();
+    SECTOR_DATA sd = SampleSector();
+    sd.fFriction = sd.fGravity = sd.fElasticity = f;
+    sd.cfCeiling[0].fElev = sd.cfCeiling[0].fAlignX = f;
+    sd.dVX = sd.dVY = sd.dVZ = (double)f;
+    WALL_DATA wd = SampleWall();
+    wd.cfdLower.fAlignX = wd.cfdLower.fAlignZ = f;
+    VERTEX_DATA vd = {f, f, f, f};
+    AddToFixupTable(OFT_SECTOR, 1, 0, &sd, sizeof(sd));
+    AddToFixupTable(OFT_WALL, 1, 1, &wd, sizeof(wd));
+    AddToFixupTable(OFT_VERTEX, 0, 0, &vd, sizeof(vd));
+    std::string s = FormatAll();
+    std::vector<std::string> l = Lines(s);
+    ASSERT_EQ(l.size(), 20u + 10u + 4u + 1u);
+    for (const std::string &line : l) {
+      EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
+      EXPECT_EQ(line.find("<no CR LF>"), std::string::npos);
+    }
+    char szWant[64];
+    snprintf(szWant, sizeof(szWant), "  FRICTION: %g", (double)f);
+    EXPECT_EQ(l[13], szWant);
+    snprintf(szWant, sizeof(szWant), "  VELOCITY: %g %g %g", (double)f, (double)f, (double)f);
+    EXPECT_EQ(l[16], szWant);
+  }
+}
+
+TEST_F(FixupWriter, ShortPayloadIsNotReadPastItsEnd) {
+  // A sector or wall entry smaller than its record is written like an
+  // unknown type.
+  uint8_t b[16] = {};
+  AddToFixupTable(OFT_SECTOR, 1, 0, b, sizeof(b));
+  AddToFixupTable(OFT_WALL, 1, 1, b, sizeof(b));
+  AddToFixupTable(OFT_VERTEX, 1, 1, b, sizeof(b));
+  EXPECT_EQ(FormatAll(), "\r\n\r\n\r\nFIXUP: DONE\r\n");
+}
+
+TEST_F(FixupWriter, FileNameLimits) {
+  std::string s115(115, 'L'), s116(116, 'L'), s300(300, 'L');
+  const struct {
+    const char *szLevel;
+    size_t cbOut;
+    int iResult;
+    std::string want;
+  } cases[] = {
+      {"LEVELS\\CASTLE.LVL", 120, FIXUP_NAME_OK, "LEVELS\\CASTLE.LVL.NFU"},
+      {"A", 6, FIXUP_NAME_OK, "A.NFU"},
+      {"A", 5, FIXUP_NAME_TOO_LONG, ""},
+      {s115.c_str(), 120, FIXUP_NAME_OK, s115 + ".NFU"},
+      {s115.c_str(), 4096, FIXUP_NAME_OK, s115 + ".NFU"},
+      {s115.c_str(), 119, FIXUP_NAME_TOO_LONG, ""},
+      {s116.c_str(), 4096, FIXUP_NAME_TOO_LONG, ""},
+      {s300.c_str(), 4096, FIXUP_NAME_TOO_LONG, ""},
+      {"", 120, FIXUP_NAME_MISSING, ""},
+      {nullptr, 120, FIXUP_NAME_MISSING, ""},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.szLevel == nullptr ? "(null)" : c.szLevel);
+    SCOPED_TRACE(c.cbOut);
+    std::vector<char> out(c.cbOut, 'x');
+    EXPECT_EQ(Fixup_MakeFileName(out.data(), out.size(), c.szLevel), c.iResult);
+    ASSERT_NE(memchr(out.data(), 0, out.size()), nullptr);
+    EXPECT_EQ(std::string(out.data()), c.want);
+  }
+  EXPECT_EQ(Fixup_MakeFileName(nullptr, 0, "A"), FIXUP_NAME_TOO_LONG);
+}
+
+// A small level answering ordinal requests the way the game does: it puts
+// the real tags into the request and records what it was asked.
+struct FakeSector {
+  uint32_t dwTag;
+  const char *szName;
+  const char *szSound; // null: fill the whole array with 'Z', unterminated
+  std::vector<uint32_t> walls;
+};
+
+std::vector<FakeSector> fhLevel;
+std::vector<std::string> fhCalls;
+uint32_t fhEndlessWallsInSector = UINT32_MAX;
+
+uint32_t KRED_CDECL FakeHost(uint16_t wCode, uintptr_t dwArg) {
+  if (wCode == KREQ_GET_SECTOR) {
+    SECTOR_DATA *sd = (SECTOR_DATA *)dwArg;
+    fhCalls.push_back("S" + std::to_string(sd->bOrdinal) + ":" + std::to_string(sd->dwSectorTag));
+    if (sd->dwSectorTag >= fhLevel.size())
+      return 1;
+    const FakeSector &s = fhLevel[sd->dwSectorTag];
+    memset(sd->szSectorName, 0, sizeof(sd->szSectorName));
+    strcpy(sd->szSectorName, s.szName);
+    if (s.szSound == nullptr)
+      memset(sd->szSoundName, 'Z', sizeof(sd->szSoundName));
+    else {
+      memset(sd->szSoundName, 0, sizeof(sd->szSoundName));
+      strcpy(sd->szSoundName, s.szSound);
+    }
+    sd->wLight = (uint16_t)(sd->dwSectorTag + 10);
+    sd->dwSectorTag = s.dwTag;
+    return 0;
+  }
+  if (wCode == KREQ_GET_WALL) {
+    WALL_DATA_REQUEST *r = (WALL_DATA_REQUEST *)dwArg;
+    fhCalls.push_back("W" + std::to_string(r->bOrdinal) + ":" + std::to_string(r->dwSectorTag) +
+                      "," + std::to_string(r->dwWallTag));
+    if (r->dwSectorTag >= fhLevel.size())
+      return 1;
+    const FakeSector &s = fhLevel[r->dwSectorTag];
+    if (r->dwSectorTag == fhEndlessWallsInSector) {
+      r->wd->dwWallTag = r->dwWallTag;
+      r->dwSectorTag = s.dwTag;
+      return 0;
+    }
+    if (r->dwWallTag >= s.walls.size())
+      return 1;
+    memset(r->wd, 0, sizeof(*r->wd));
+    r->wd->dwWallTag = s.walls[r->dwWallTag];
+    r->wd->dwFlag1 = r->dwWallTag;
+    r->dwSectorTag = s.dwTag;
+    r->dwWallTag = s.walls[r->dwWallTag];
+    return 0;
+  }
+  ADD_FAILURE() << "unexpected request " << wCode;
+  return 1;
+}
+
+class WholeLevel : public FixupWriter {
+protected:
+  void SetUp() override {
+    FixupWriter::SetUp();
+    fhLevel = {{0x100, "Entry", "STEP.WAV", {0x11, 0x12}},
+               {0x200, "", "", {}},
+               {0x300, "Pit", "a.b.c", {0x31}},
+               {0x400, "Long", nullptr, {}}};
+    fhCalls.clear();
+    fhEndlessWallsInSector = UINT32_MAX;
+  }
+};
+
+const SECTOR_DATA *FixupSector(uint32_t dwTag) {
+  for (_kred_fixup *p = ofMaster; p != nullptr; p = p->ofNextFixup)
+    if (p->oftType == OFT_SECTOR && p->dwModTag1 == dwTag)
+      return (const SECTOR_DATA *)FixupPayload(p);
+  return nullptr;
+}
+
+TEST_F(WholeLevel, WalksByOrdinalAndRecordsUnderTheHostsTags) {
+  EXPECT_EQ(Fixup_AddWholeLevel(FakeHost), 4);
+  const std::vector<std::string> want = {"S1:0", "W1:0,0", "W1:0,1", "W1:0,2", "S1:1",   "W1:1,0",
+                                         "S1:2", "W1:2,0", "W1:2,1", "S1:3",   "W1:3,0", "S1:4"};
+  EXPECT_EQ(fhCalls, want);
+
+  std::vector<std::string> keys;
+  for (_kred_fixup *p = ofMaster; p != nullptr; p = p->ofNextFixup) {
+    char sz[40];
+    snprintf(sz, sizeof(sz), "%d:%X,%X", (int)p->oftType, (unsigned)p->dwModTag1,
+             (unsigned)p->dwModTag2);
+    keys.push_back(sz);
+  }
+  const std::vector<std::string> wantKeys = {"0:100,0", "1:100,11", "1:100,12", "0:200,0",
+                                             "0:300,0", "1:300,31", "0:400,0"};
+  EXPECT_EQ(keys, wantKeys);
+
+  EXPECT_STREQ(FixupSector(0x100)->szSoundName, "STEP");
+  EXPECT_STREQ(FixupSector(0x100)->szSectorName, "Entry");
+  EXPECT_STREQ(FixupSector(0x300)->szSoundName, "a");
+  EXPECT_EQ(FixupSector(0x300)->wLight, 12);
+  // An unterminated sound from the host is mended to 39 characters.
+  EXPECT_EQ(std::string(FixupSector(0x400)->szSoundName), std::string(39, 'Z'));
+  EXPECT_EQ(orMaster, nullptr);
+  EXPECT_EQ(odMaster, nullptr);
+}
+
+TEST_F(WholeLevel, OverdubNamesReplaceTheHostsNames) {
+  SECTOR_OVERDUB od = {};
+  strcpy(od.szSoundName, "WATER.VOC");
+  strcpy(od.szSectorName, "Renamed Hall");
+  AddToOverdubTable(OFT_SECTOR, 0x200, 0, &od, sizeof(od));
+  // Names that fill the overdub's arrays are cut to the record's arrays.
+  memset(od.szSoundName, 'q', sizeof(od.szSoundName));
+  memset(od.szSectorName, 'n', sizeof(od.szSectorName));
+  AddToOverdubTable(OFT_SECTOR, 0x300, 0, &od, sizeof(od));
+  // Keyed by the sector's tag, not its ordinal.
+  strcpy(od.szSectorName, "ordinal");
+  AddToOverdubTable(OFT_SECTOR, 0, 0, &od, sizeof(od));
+
+  Fixup_AddWholeLevel(FakeHost);
+  EXPECT_STREQ(FixupSector(0x100)->szSectorName, "Entry");
+  EXPECT_STREQ(FixupSector(0x200)->szSoundName, "WATER");
+  EXPECT_STREQ(FixupSector(0x200)->szSectorName, "Renamed Hall");
+  EXPECT_EQ(std::string(FixupSector(0x300)->szSoundName), std::string(39, 'q'));
+  EXPECT_EQ(std::string(FixupSector(0x300)->szSectorName), std::string(79, 'n'));
+}
+
+TEST_F(WholeLevel, ReExportReplacesInPlace) {
+  SECTOR_DATA sd = SampleSector();
+  sd.dwSectorTag = 0x300;
+  AddToFixupTable(OFT_SECTOR, 0x300, 0, &sd, sizeof(sd));
+  WALL_DATA wd = SampleWall();
+  AddToFixupTable(OFT_WALL, 0x300, 0x31, &wd, sizeof(wd));
+  Fixup_AddWholeLevel(FakeHost);
+  std::string first = FormatAll();
+  Fixup_AddWholeLevel(FakeHost);
+  EXPECT_EQ(FormatAll(), first);
+  EXPECT_EQ(ChangeTables_Count(ofMaster), 7);
+  EXPECT_EQ(ofMaster->dwModTag1, 0x300u);
+  EXPECT_EQ(ofMaster->ofNextFixup->dwModTag2, 0x31u);
+  EXPECT_STREQ(FixupSector(0x300)->szSectorName, "Pit");
+}
+
+TEST_F(WholeLevel, NoSectorsRecordsNothing) {
+  fhLevel.clear();
+  EXPECT_EQ(Fixup_AddWholeLevel(FakeHost), 0);
+  EXPECT_EQ(fhCalls, std::vector<std::string>{"S1:0"});
+  EXPECT_EQ(ofMaster, nullptr);
+  EXPECT_EQ(Fixup_AddWholeLevel(nullptr), 0);
+}
+
+TEST_F(WholeLevel, HostThatNeverRunsOutOfWallsIsCut) {
+  fhLevel.resize(1);
+  fhEndlessWallsInSector = 0;
+  EXPECT_EQ(Fixup_AddWholeLevel(FakeHost), 1);
+  EXPECT_EQ(ChangeTables_Count(ofMaster), 1 + 100000);
+  EXPECT_EQ(fhCalls.back(), "S1:1");
+}
+
+} // namespace
