@@ -642,6 +642,31 @@ static bool cmd_FrameTiming(const CMD &c) {
   return true;
 }
 
+// time-repaint WIN N: N repaints of the map view, each WM_USER sent from the
+// host's thread and answered by the editor thread; prints median and maximum.
+static bool cmd_TimeRepaint(const CMD &c) {
+  HWND hDlg = NeedWindow(c, 1);
+  if (!hDlg)
+    return false;
+  HWND h = GetDlgItem(hDlg, 1000);
+  if (!h)
+    return Check(false, "no map view (control 1000)");
+  long long n = ArgInt(c, 2);
+  if (n < 1 || n > 100000)
+    ScriptError(c.iLine, "time-repaint: N must be 1 to 100000");
+  std::vector<double> took;
+  for (long long i = 0; i < n; i++) {
+    double t0 = HostNowUs();
+    if (!Send(h, WM_USER, 0, 0))
+      return false;
+    took.push_back(HostNowUs() - t0);
+  }
+  std::sort(took.begin(), took.end());
+  HostOut("time-repaint: median %.1f us, max %.1f us, %lld repaints", took[took.size() / 2],
+          took.back(), n);
+  return true;
+}
+
 // ---- windows
 
 static bool PollWindow(const std::string &spec, bool bWant, DWORD dwMs) {
@@ -1465,6 +1490,7 @@ static const CMD_DEF cmdDefs[] = {
     {"expect-frame-spacing", 2, 2, cmd_FrameTiming},
     {"expect-frame-max", 2, 2, cmd_FrameTiming},
     {"time-frames", 1, 1, cmd_FrameTiming},
+    {"time-repaint", 2, 2, cmd_TimeRepaint},
     {"expect-window", 2, 3, cmd_ExpectWindow},
     {"expect-window-count", 2, 3, cmd_ExpectWindowCount},
     {"expect-title", 2, 2, cmd_ExpectTitle},
