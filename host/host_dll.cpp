@@ -118,13 +118,19 @@ static int svc_SectorIndex(uint32_t bOrdinal, uint32_t dwSector) {
   return LevelSectorByTag(gLevel, dwSector);
 }
 
-static int svc_WallIndex(const LVL_SECTOR &s, uint32_t bOrdinal, uint32_t dwWall) {
-  if (bOrdinal)
-    return dwWall < s.walls.size() ? (int)dwWall : -1;
-  for (size_t i = 0; i < s.walls.size(); i++)
-    if (s.walls[i].wd.dwWallTag == dwWall)
-      return (int)i;
-  return -1;
+// The wall a 2100 or 2110 request names, by ordinals or by tags, or null;
+// *ppSector gets its sector. Called with gcsLevel held.
+static LVL_WALL *svc_Wall(const WALL_DATA_REQUEST *r, LVL_SECTOR **ppSector) {
+  int i = svc_SectorIndex(r->bOrdinal, r->dwSectorTag);
+  if (i < 0)
+    return nullptr;
+  LVL_SECTOR &s = gLevel.sectors[(size_t)i];
+  int k = r->bOrdinal ? (r->dwWallTag < s.walls.size() ? (int)r->dwWallTag : -1)
+                      : LevelWallByTag(s, r->dwWallTag);
+  if (k < 0)
+    return nullptr;
+  *ppSector = &s;
+  return &s.walls[(size_t)k];
 }
 
 static uint32_t svc_Palette(PALETTE_REQUEST *pr) {
@@ -201,47 +207,27 @@ uint32_t KRED_CDECL HostService(uint16_t wCode, uintptr_t dwArg) {
     LeaveCriticalSection(&gcsLevel);
     return i >= 0 ? 0 : 1;
   }
-  case KREQ_GET_WALL: {
-    WALL_DATA_REQUEST *r = (WALL_DATA_REQUEST *)dwArg;
-    if (!r || !r->wd)
-      return 1;
-    uint32_t dwResult = 1;
-    EnterCriticalSection(&gcsLevel);
-    int i = svc_SectorIndex(r->bOrdinal, r->dwSectorTag);
-    if (i >= 0) {
-      const LVL_SECTOR &s = gLevel.sectors[(size_t)i];
-      int k = svc_WallIndex(s, r->bOrdinal, r->dwWallTag);
-      if (k >= 0) {
-        *r->wd = s.walls[(size_t)k].wd;
-        r->dwSectorTag = s.sd.dwSectorTag;
-        r->dwWallTag = s.walls[(size_t)k].wd.dwWallTag;
-        dwResult = 0;
-      }
-    }
-    LeaveCriticalSection(&gcsLevel);
-    return dwResult;
-  }
+  case KREQ_GET_WALL:
   case KREQ_SET_WALL: {
     WALL_DATA_REQUEST *r = (WALL_DATA_REQUEST *)dwArg;
     if (!r || !r->wd)
       return 1;
-    uint32_t dwResult = 1;
     EnterCriticalSection(&gcsLevel);
-    int i = svc_SectorIndex(r->bOrdinal, r->dwSectorTag);
-    if (i >= 0) {
-      LVL_SECTOR &s = gLevel.sectors[(size_t)i];
-      int k = svc_WallIndex(s, r->bOrdinal, r->dwWallTag);
-      if (k >= 0) {
-        WALL_DATA &wd = s.walls[(size_t)k].wd;
-        uint32_t dwSize = wd.dwStructSize, dwTag = wd.dwWallTag;
-        wd = *r->wd;
-        wd.dwStructSize = dwSize;
-        wd.dwWallTag = dwTag;
-        dwResult = 0;
-      }
+    LVL_SECTOR *s = nullptr;
+    LVL_WALL *w = svc_Wall(r, &s);
+    if (w && wCode == KREQ_GET_WALL) {
+      *r->wd = w->wd;
+      r->dwSectorTag = s->sd.dwSectorTag;
+      r->dwWallTag = w->wd.dwWallTag;
+    } else if (w) {
+      // The editor's record, keeping the host's size and tag.
+      uint32_t dwSize = w->wd.dwStructSize, dwTag = w->wd.dwWallTag;
+      w->wd = *r->wd;
+      w->wd.dwStructSize = dwSize;
+      w->wd.dwWallTag = dwTag;
     }
     LeaveCriticalSection(&gcsLevel);
-    return dwResult;
+    return w ? 0 : 1;
   }
   case KREQ_SET_SECTOR: {
     SECTOR_DATA *p = (SECTOR_DATA *)dwArg;
@@ -294,16 +280,7 @@ double HostNowUs() {
 static int frm_FindSector(float x, float y) {
   if (gPlayer.iSector >= 0 && (size_t)gPlayer.iSector < gLevel.sectors.size()) {
     // Cheap first: the sector the player was in.
-    const LVL_SECTOR &s = gLevel.sectors[(size_t)gPlayer.iSector];
-    bool bIn = false;
-    for (const LVL_WALL &w : s.walls) {
-      if ((w.v1y > y) != (w.v2y > y)) {
-        float fx = w.v1x + (y - w.v1y) * (w.v2x - w.v1x) / (w.v2y - w.v1y);
-        if (x < fx)
-          bIn = !bIn;
-      }
-    }
-    if (bIn)
+    if (LevelSectorContains(gLevel.sectors[(size_t)gPlayer.iSector], x, y))
       return gPlayer.iSector;
   }
   int i = LevelFindSector(gLevel, x, y);

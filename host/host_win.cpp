@@ -94,12 +94,12 @@ void WinListProcessWindows(std::vector<HWND> &out) {
   }
 }
 
-HWND WinFind(const std::string &szSpec, bool bVisibleOnly) {
+HWND WinFind(const std::string &szWin, bool bVisibleOnly) {
   std::string szTitle;
-  if (szSpec == "main")
+  if (szWin == "main")
     szTitle = "Keldrun In-Game Editor";
-  else if (szSpec.compare(0, 6, "title:") == 0)
-    szTitle = szSpec.substr(6);
+  else if (szWin.compare(0, 6, "title:") == 0)
+    szTitle = szWin.substr(6);
   else
     return nullptr;
   std::vector<HWND> wins;

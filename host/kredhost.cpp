@@ -1,8 +1,10 @@
 // kredhost: loads KREDITOR.DLL the way the game does, serves a level of its
 // own and runs a scenario of commands and checks (docs/scenario.md).
 #include "kredhost.h"
+#include "tokens.h"
 
 #include <math.h>
+#include <stddef.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -54,23 +56,10 @@ void HostTimeout() {
   ExitProcess(3);
 }
 
-// An action's outcome: counts only when it failed.
-static bool Act(bool bOk, const char *szFmt, ...) {
-  if (bOk)
-    return true;
-  char sz[1800];
-  va_list ap;
-  va_start(ap, szFmt);
-  vsnprintf(sz, sizeof(sz), szFmt, ap);
-  va_end(ap);
-  HostFail("%s", sz);
-  return false;
-}
-
-// A check: counts as passed or failed.
-static bool Check(bool bOk, const char *szFmt, ...) {
+// A failed action or check prints its message; a passed check counts.
+static bool Outcome(bool bCheck, bool bOk, const char *szFmt, ...) {
   if (bOk) {
-    iPassed++;
+    iPassed += bCheck ? 1 : 0;
     return true;
   }
   char sz[1800];
@@ -82,13 +71,18 @@ static bool Check(bool bOk, const char *szFmt, ...) {
   return false;
 }
 
+// An action's outcome: counts only when it failed.
+template <typename... ARGS> static bool Act(bool bOk, const char *szFmt, ARGS... args) {
+  return Outcome(false, bOk, szFmt, args...);
+}
+
+// A check: counts as passed or failed.
+template <typename... ARGS> static bool Check(bool bOk, const char *szFmt, ARGS... args) {
+  return Outcome(true, bOk, szFmt, args...);
+}
+
 // ---------------------------------------------------------------------------
 // Scenario text
-
-struct TOKEN {
-  std::string s;
-  bool bQuoted;
-};
 
 struct CMD {
   int iLine;
@@ -107,48 +101,6 @@ static void HostExit(int iCode);
   fflush(stderr);
   HostExit(2);
   ExitProcess(2);
-}
-
-static bool scn_Tokenize(const std::string &line, std::vector<TOKEN> &tok, std::string &err) {
-  tok.clear();
-  size_t i = 0, n = line.size();
-  while (i < n) {
-    char c = line[i];
-    if (c == ' ' || c == '\t' || c == '\r') {
-      i++;
-      continue;
-    }
-    if (c == '#')
-      break;
-    TOKEN t;
-    t.bQuoted = false;
-    // A token is a run of unquoted and quoted pieces: title:"A B" is one.
-    while (i < n && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
-      if (line[i] == '"') {
-        t.bQuoted = true;
-        i++;
-        bool bClosed = false;
-        while (i < n) {
-          char d = line[i++];
-          if (d == '\\' && i < n && (line[i] == '"' || line[i] == '\\'))
-            t.s += line[i++];
-          else if (d == '"') {
-            bClosed = true;
-            break;
-          } else
-            t.s += d;
-        }
-        if (!bClosed) {
-          err = "unterminated quoted text";
-          return false;
-        }
-      } else {
-        t.s += line[i++];
-      }
-    }
-    tok.push_back(t);
-  }
-  return true;
 }
 
 static long long ArgInt(const CMD &c, size_t i) {
@@ -377,6 +329,17 @@ static bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR *pr = nullptr
   if (pr)
     *pr = r;
   return true;
+}
+
+// The map view (control 1000) of the window named by token 1.
+static HWND NeedMapView(const CMD &c) {
+  HWND hDlg = NeedWindow(c, 1);
+  if (!hDlg)
+    return nullptr;
+  HWND h = GetDlgItem(hDlg, 1000);
+  if (!h)
+    Check(false, "no map view (control 1000)");
+  return h;
 }
 
 static bool NeedLib() {
@@ -645,12 +608,9 @@ static bool cmd_FrameTiming(const CMD &c) {
 // time-repaint WIN N: N repaints of the map view, each WM_USER sent from the
 // host's thread and answered by the editor thread; prints median and maximum.
 static bool cmd_TimeRepaint(const CMD &c) {
-  HWND hDlg = NeedWindow(c, 1);
-  if (!hDlg)
-    return false;
-  HWND h = GetDlgItem(hDlg, 1000);
+  HWND h = NeedMapView(c);
   if (!h)
-    return Check(false, "no map view (control 1000)");
+    return false;
   long long n = ArgInt(c, 2);
   if (n < 1 || n > 100000)
     ScriptError(c.iLine, "time-repaint: N must be 1 to 100000");
@@ -669,11 +629,11 @@ static bool cmd_TimeRepaint(const CMD &c) {
 
 // ---- windows
 
-static bool PollWindow(const std::string &spec, bool bWant, DWORD dwMs) {
+static bool PollWindow(const std::string &szWin, bool bWant, DWORD dwMs) {
   DWORD t0 = GetTickCount();
   for (;;) {
     // Present means shown: a dialog shows itself once its controls exist.
-    bool bHave = WinFind(spec, bWant) != nullptr;
+    bool bHave = WinFind(szWin, bWant) != nullptr;
     if (bHave == bWant)
       return true;
     if (GetTickCount() - t0 >= dwMs)
@@ -683,7 +643,7 @@ static bool PollWindow(const std::string &spec, bool bWant, DWORD dwMs) {
 }
 
 static bool cmd_ExpectWindow(const CMD &c) {
-  const std::string &spec = c.tok[1].s;
+  const std::string &szWin = c.tok[1].s;
   bool bWant;
   if (IsWord(c, 2, "present"))
     bWant = true;
@@ -692,7 +652,7 @@ static bool cmd_ExpectWindow(const CMD &c) {
   else
     ScriptError(c.iLine, "expect-window WIN present|absent [TIMEOUT_MS]");
   DWORD dwMs = c.tok.size() > 3 ? (DWORD)ArgInt(c, 3) : 0;
-  return Check(PollWindow(spec, bWant, dwMs), "window %s is %s", spec.c_str(),
+  return Check(PollWindow(szWin, bWant, dwMs), "window %s is %s", szWin.c_str(),
                bWant ? "absent" : "present");
 }
 
@@ -877,59 +837,54 @@ static bool IsCombo(HWND h) {
   return _stricmp(sz, "ComboBox") == 0;
 }
 
+// A message in its combo box or its list box form, as the control is.
+static bool SendList(HWND h, UINT msgCombo, UINT msgList, WPARAM wp, LPARAM lp, DWORD_PTR *pr) {
+  return Send(h, IsCombo(h) ? msgCombo : msgList, wp, lp, pr);
+}
+
 static bool cmd_Select(const CMD &c) {
   HWND h = NeedControl(c, 1, 2);
   long long i = ArgInt(c, 3);
-  if (!h)
-    return false;
-  bool bCombo = IsCombo(h);
   DWORD_PTR r;
-  if (!Send(h, bCombo ? CB_SETCURSEL : LB_SETCURSEL, (WPARAM)i, 0, &r))
+  if (!h || !SendList(h, CB_SETCURSEL, LB_SETCURSEL, (WPARAM)i, 0, &r))
     return false;
   if (!Act((LONG_PTR)r == i || (i == -1 && (LONG_PTR)r == -1), "control %s has no item %lld",
            c.tok[2].s.c_str(), i))
     return false;
-  WORD wNotify = bCombo ? CBN_SELCHANGE : LBN_SELCHANGE;
+  WORD wNotify = IsCombo(h) ? CBN_SELCHANGE : LBN_SELCHANGE;
   return Send(GetParent(h), WM_COMMAND, MAKEWPARAM((WORD)GetDlgCtrlID(h), wNotify), (LPARAM)h);
 }
 
-static bool cmd_ExpectItems(const CMD &c) {
+// expect-items and expect-selection: a count or an index of a combo box or
+// list box.
+static bool cmd_ExpectListValue(const CMD &c) {
   HWND h = NeedControl(c, 1, 2);
+  bool bCount = c.tok[0].s == "expect-items";
   DWORD_PTR r;
-  if (!h || !Send(h, IsCombo(h) ? CB_GETCOUNT : LB_GETCOUNT, 0, 0, &r))
+  if (!h || !SendList(h, bCount ? CB_GETCOUNT : CB_GETCURSEL, bCount ? LB_GETCOUNT : LB_GETCURSEL,
+                      0, 0, &r))
     return false;
   long long n = ArgInt(c, 3);
-  return Check((LONG_PTR)r == n, "control %s has %ld items, expected %lld", c.tok[2].s.c_str(),
-               (long)(LONG_PTR)r, n);
+  return Check((LONG_PTR)r == n,
+               bCount ? "control %s has %ld items, expected %lld"
+                      : "control %s selection %ld, expected %lld",
+               c.tok[2].s.c_str(), (long)(LONG_PTR)r, n);
 }
 
 static bool cmd_ExpectItem(const CMD &c) {
   HWND h = NeedControl(c, 1, 2);
   long long i = ArgInt(c, 3);
-  if (!h)
-    return false;
-  bool bCombo = IsCombo(h);
   DWORD_PTR r;
-  if (!Send(h, bCombo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, (WPARAM)i, 0, &r))
+  if (!h || !SendList(h, CB_GETLBTEXTLEN, LB_GETTEXTLEN, (WPARAM)i, 0, &r))
     return false;
   if (!Check((LONG_PTR)r >= 0 && r < 4096, "control %s has no item %lld", c.tok[2].s.c_str(), i))
     return false;
   std::vector<char> buf(r + 1, 0);
-  if (!Send(h, bCombo ? CB_GETLBTEXT : LB_GETTEXT, (WPARAM)i, (LPARAM)buf.data()))
+  if (!SendList(h, CB_GETLBTEXT, LB_GETTEXT, (WPARAM)i, (LPARAM)buf.data(), nullptr))
     return false;
   const std::string &want = c.tok[4].s;
   return Check(want == buf.data(), "control %s item %lld \"%s\", expected \"%s\"",
                c.tok[2].s.c_str(), i, buf.data(), want.c_str());
-}
-
-static bool cmd_ExpectSelection(const CMD &c) {
-  HWND h = NeedControl(c, 1, 2);
-  DWORD_PTR r;
-  if (!h || !Send(h, IsCombo(h) ? CB_GETCURSEL : LB_GETCURSEL, 0, 0, &r))
-    return false;
-  long long i = ArgInt(c, 3);
-  return Check((LONG_PTR)r == i, "control %s selection %ld, expected %lld", c.tok[2].s.c_str(),
-               (long)(LONG_PTR)r, i);
 }
 
 static bool cmd_ExpectState(const CMD &c) {
@@ -1002,12 +957,9 @@ static bool cmd_ExpectSize(const CMD &c) {
 }
 
 static bool cmd_View(const CMD &c) {
-  HWND hDlg = NeedWindow(c, 1);
-  if (!hDlg)
-    return false;
-  HWND h = GetDlgItem(hDlg, 1000);
+  HWND h = NeedMapView(c);
   if (!h)
-    return Check(false, "no map view (control 1000)");
+    return false;
   const std::string &kw = c.tok[0].s;
   int x = (int)ArgInt(c, 2), y = (int)ArgInt(c, 3);
   if (kw == "view-rclick")
@@ -1027,16 +979,29 @@ static bool cmd_View(const CMD &c) {
   return Send(h, WM_LBUTTONUP, 0, MAKELPARAM(x2, y2));
 }
 
-static bool cmd_ExpectPixel(const CMD &c) {
+// R G B from tokens i to i + 2 as 0x00RRGGBB.
+static uint32_t ArgColor(const CMD &c, size_t i) {
+  return (uint32_t)((ArgInt(c, i) & 255) << 16 | (ArgInt(c, i + 1) & 255) << 8 |
+                    (ArgInt(c, i + 2) & 255));
+}
+
+// Pixels of the control named by tokens 1 and 2; fails the check when they
+// cannot be read.
+static bool ReadControlPixels(const CMD &c, int x, int y, int w, int hgt,
+                              std::vector<uint32_t> &px) {
   HWND h = NeedControl(c, 1, 2);
   if (!h)
     return false;
+  return WinReadPixels(h, x, y, w, hgt, px) ||
+         Check(false, "cannot read the pixels of control %s", c.tok[2].s.c_str());
+}
+
+static bool cmd_ExpectPixel(const CMD &c) {
   int x = (int)ArgInt(c, 3), y = (int)ArgInt(c, 4);
-  uint32_t want =
-      (uint32_t)((ArgInt(c, 5) & 255) << 16 | (ArgInt(c, 6) & 255) << 8 | (ArgInt(c, 7) & 255));
+  uint32_t want = ArgColor(c, 5);
   std::vector<uint32_t> px;
-  if (!WinReadPixels(h, x, y, 1, 1, px))
-    return Check(false, "cannot read the pixels of control %s", c.tok[2].s.c_str());
+  if (!ReadControlPixels(c, x, y, 1, 1, px))
+    return false;
   return Check(px[0] == want, "pixel %d,%d is %lu,%lu,%lu, expected %lu,%lu,%lu", x, y,
                (unsigned long)(px[0] >> 16 & 255), (unsigned long)(px[0] >> 8 & 255),
                (unsigned long)(px[0] & 255), (unsigned long)(want >> 16),
@@ -1044,16 +1009,12 @@ static bool cmd_ExpectPixel(const CMD &c) {
 }
 
 static bool cmd_ExpectColorCount(const CMD &c) {
-  HWND h = NeedControl(c, 1, 2);
-  if (!h)
-    return false;
   int x = (int)ArgInt(c, 3), y = (int)ArgInt(c, 4), w = (int)ArgInt(c, 5), hgt = (int)ArgInt(c, 6);
-  uint32_t want =
-      (uint32_t)((ArgInt(c, 7) & 255) << 16 | (ArgInt(c, 8) & 255) << 8 | (ArgInt(c, 9) & 255));
+  uint32_t want = ArgColor(c, 7);
   long long mn = ArgInt(c, 10), mx = c.tok.size() > 11 ? ArgInt(c, 11) : -1;
   std::vector<uint32_t> px;
-  if (!WinReadPixels(h, x, y, w, hgt, px))
-    return Check(false, "cannot read the pixels of control %s", c.tok[2].s.c_str());
+  if (!ReadControlPixels(c, x, y, w, hgt, px))
+    return false;
   long long n = std::count(px.begin(), px.end(), want);
   return Check(n >= mn && (mx < 0 || n <= mx), "%lld pixels of colour %s,%s,%s, expected %lld..%s",
                n, c.tok[7].s.c_str(), c.tok[8].s.c_str(), c.tok[9].s.c_str(), mn,
@@ -1251,19 +1212,142 @@ static bool cmd_MsgboxAnswer(const CMD &c) {
 
 // ---- level data and files
 
-static bool FieldEquals(const CMD &c, const std::string &field, const char *szText, double dValue,
-                        bool bText) {
-  const std::string &want = c.tok[3].s;
-  if (bText)
-    return Check(want == szText, "%s is \"%s\", expected \"%s\"", field.c_str(), szText,
-                 want.c_str());
-  double dWant = ArgFloat(c, 3);
+// Fields of the host's sector and wall records that scenarios name: where
+// each lies in its record and how it is stored.
+enum { FT_TEXT, FT_U16, FT_U32, FT_I32, FT_FLOAT, FT_DOUBLE };
+
+struct FIELD {
+  const char *szName;
+  int iType;
+  size_t nOff;  // in the record
+  size_t nSize; // bytes; for FT_TEXT the buffer with its terminator
+};
+
+#define KH_FIELD(NAME, TYPE, REC, MEMBER)                                                          \
+  { NAME, TYPE, offsetof(REC, MEMBER), sizeof(((REC *)nullptr)->MEMBER) }
+#define KH_SURFACE(NAME, REC, CF)                                                                  \
+  KH_FIELD(NAME "-tex", FT_I32, REC, CF.iTextureIndex),                                            \
+      KH_FIELD(NAME "-alignx", FT_FLOAT, REC, CF.fAlignX),                                         \
+      KH_FIELD(NAME "-alignz", FT_FLOAT, REC, CF.fAlignZ),                                         \
+      KH_FIELD(NAME "-angle", FT_U16, REC, CF.wAngle)
+
+static const FIELD sectorFields[] = {
+    KH_FIELD("name", FT_TEXT, SECTOR_DATA, szSectorName),
+    KH_FIELD("sound", FT_TEXT, SECTOR_DATA, szSoundName),
+    KH_FIELD("light", FT_U16, SECTOR_DATA, wLight),
+    KH_FIELD("flag1", FT_U32, SECTOR_DATA, dwFlag1),
+    KH_FIELD("flag2", FT_U32, SECTOR_DATA, dwFlag2),
+    KH_FIELD("flag3", FT_U32, SECTOR_DATA, dwFlag3),
+    KH_FIELD("friction", FT_FLOAT, SECTOR_DATA, fFriction),
+    KH_FIELD("gravity", FT_FLOAT, SECTOR_DATA, fGravity),
+    KH_FIELD("elasticity", FT_FLOAT, SECTOR_DATA, fElasticity),
+    KH_FIELD("vx", FT_DOUBLE, SECTOR_DATA, dVX),
+    KH_FIELD("vy", FT_DOUBLE, SECTOR_DATA, dVY),
+    KH_FIELD("vz", FT_DOUBLE, SECTOR_DATA, dVZ),
+    KH_FIELD("floor", FT_FLOAT, SECTOR_DATA, cfFloor[0][0].fElev),
+    KH_FIELD("ceiling", FT_FLOAT, SECTOR_DATA, cfCeiling[0].fElev),
+    KH_FIELD("floor-count", FT_U16, SECTOR_DATA, wFloorCount),
+    KH_SURFACE("floor", SECTOR_DATA, cfFloor[0][0]),
+    KH_SURFACE("ceiling", SECTOR_DATA, cfCeiling[0]),
+    KH_SURFACE("floor-overlay", SECTOR_DATA, cfFloor[0][1]),
+    KH_SURFACE("ceiling-overlay", SECTOR_DATA, cfCeiling[1]),
+    KH_FIELD("floor-slope-sector", FT_U32, SECTOR_DATA, sdFloor.dwHingeSectorTag),
+    KH_FIELD("floor-slope-wall", FT_U32, SECTOR_DATA, sdFloor.dwHingeWallTag),
+    KH_FIELD("floor-slope-angle", FT_I32, SECTOR_DATA, sdFloor.iAngle),
+    KH_FIELD("ceiling-slope-sector", FT_U32, SECTOR_DATA, sdCeiling.dwHingeSectorTag),
+    KH_FIELD("ceiling-slope-wall", FT_U32, SECTOR_DATA, sdCeiling.dwHingeWallTag),
+    KH_FIELD("ceiling-slope-angle", FT_I32, SECTOR_DATA, sdCeiling.iAngle),
+};
+
+static const FIELD wallFields[] = {
+    KH_SURFACE("upper", WALL_DATA, cfdUpper),
+    KH_FIELD("upper-elev", FT_FLOAT, WALL_DATA, cfdUpper.fElev),
+    KH_SURFACE("middle", WALL_DATA, cfdMiddle),
+    KH_FIELD("middle-elev", FT_FLOAT, WALL_DATA, cfdMiddle.fElev),
+    KH_SURFACE("lower", WALL_DATA, cfdLower),
+    KH_FIELD("lower-elev", FT_FLOAT, WALL_DATA, cfdLower.fElev),
+    KH_SURFACE("overlay", WALL_DATA, cfdOverlay),
+    KH_FIELD("overlay-elev", FT_FLOAT, WALL_DATA, cfdOverlay.fElev),
+    KH_FIELD("flag1", FT_U32, WALL_DATA, dwFlag1),
+    KH_FIELD("flag2", FT_U32, WALL_DATA, dwFlag2),
+    KH_FIELD("walk", FT_I32, WALL_DATA, wmWalkMode),
+    KH_FIELD("adjoin", FT_U32, WALL_DATA, bHasAdjoin),
+};
+
+template <size_t N>
+static const FIELD &NeedField(const CMD &c, size_t i, const FIELD (&fields)[N], const char *szRec) {
+  for (const FIELD &f : fields)
+    if (c.tok[i].s == f.szName)
+      return f;
+  ScriptError(c.iLine, "unknown %s field \"%s\"", szRec, c.tok[i].s.c_str());
+}
+
+static double FieldNumber(const void *pRec, const FIELD &f) {
+  const char *p = (const char *)pRec + f.nOff;
+  switch (f.iType) {
+  case FT_U16:
+    return *(const uint16_t *)p;
+  case FT_U32:
+    return *(const uint32_t *)p;
+  case FT_I32:
+    return *(const int32_t *)p;
+  case FT_FLOAT:
+    return *(const float *)p;
+  case FT_DOUBLE:
+    return *(const double *)p;
+  }
+  return 0;
+}
+
+// The field of the record against token iValue: text exactly, numbers
+// within 1e-4 relative.
+static bool FieldEquals(const CMD &c, size_t iValue, const void *pRec, const FIELD &f) {
+  const std::string &want = c.tok[iValue].s;
+  if (f.iType == FT_TEXT) {
+    const char *sz = (const char *)pRec + f.nOff;
+    return Check(want == sz, "%s is \"%s\", expected \"%s\"", f.szName, sz, want.c_str());
+  }
+  double dValue = FieldNumber(pRec, f), dWant = ArgFloat(c, iValue);
   return Check(fabs(dValue - dWant) <= 1e-4 * (1.0 + fabs(dWant)), "%s is %.9g, expected %s",
-               field.c_str(), dValue, want.c_str());
+               f.szName, dValue, want.c_str());
+}
+
+// Puts token iValue into the field of the record; a value the field cannot
+// hold is a scenario error.
+static void FieldStore(const CMD &c, size_t iValue, const FIELD &f, void *pRec) {
+  char *p = (char *)pRec + f.nOff;
+  const std::string &s = c.tok[iValue].s;
+  if (f.iType == FT_TEXT) {
+    if (s.size() >= f.nSize)
+      ScriptError(c.iLine, "%s takes at most %zu characters", f.szName, f.nSize - 1);
+    memset(p, 0, f.nSize);
+    memcpy(p, s.data(), s.size());
+    return;
+  }
+  if (f.iType == FT_FLOAT || f.iType == FT_DOUBLE) {
+    double d = ArgFloat(c, iValue);
+    if (f.iType == FT_FLOAT)
+      *(float *)p = (float)d;
+    else
+      *(double *)p = d;
+    return;
+  }
+  long long v = ArgInt(c, iValue);
+  long long llMin = f.iType == FT_I32 ? -0x80000000ll : 0;
+  long long llMax = f.iType == FT_U16 ? 0xFFFF : f.iType == FT_U32 ? 0xFFFFFFFFll : 0x7FFFFFFF;
+  if (v < llMin || v > llMax)
+    ScriptError(c.iLine, "%s: %s is out of range %lld..%lld", f.szName, s.c_str(), llMin, llMax);
+  if (f.iType == FT_U16)
+    *(uint16_t *)p = (uint16_t)v;
+  else if (f.iType == FT_U32)
+    *(uint32_t *)p = (uint32_t)v;
+  else
+    *(int32_t *)p = (int32_t)v;
 }
 
 static bool cmd_ExpectSector(const CMD &c) {
   uint32_t dwTag = (uint32_t)ArgInt(c, 1);
+  const FIELD &f = NeedField(c, 2, sectorFields, "sector");
   EnterCriticalSection(&gcsLevel);
   int i = LevelSectorByTag(gLevel, dwTag);
   SECTOR_DATA sd;
@@ -1272,102 +1356,42 @@ static bool cmd_ExpectSector(const CMD &c) {
   LeaveCriticalSection(&gcsLevel);
   if (i < 0)
     ScriptError(c.iLine, "no sector with tag %s", c.tok[1].s.c_str());
-  const std::string &f = c.tok[2].s;
-  const CF_DATA &fl = sd.cfFloor[0][0], &ce = sd.cfCeiling[0];
-  const CF_DATA &flo = sd.cfFloor[0][1], &ceo = sd.cfCeiling[1];
-  struct {
-    const char *sz;
-    double d;
-  } nums[] = {{"light", (double)(sd.wLight)},
-              {"flag1", (double)(sd.dwFlag1)},
-              {"flag2", (double)(sd.dwFlag2)},
-              {"flag3", (double)(sd.dwFlag3)},
-              {"friction", (double)(sd.fFriction)},
-              {"gravity", (double)(sd.fGravity)},
-              {"elasticity", (double)(sd.fElasticity)},
-              {"floor", (double)(fl.fElev)},
-              {"ceiling", (double)(ce.fElev)},
-              {"floor-tex", (double)(fl.iTextureIndex)},
-              {"floor-alignx", (double)(fl.fAlignX)},
-              {"floor-alignz", (double)(fl.fAlignZ)},
-              {"floor-angle", (double)(fl.wAngle)},
-              {"ceiling-tex", (double)(ce.iTextureIndex)},
-              {"ceiling-alignx", (double)(ce.fAlignX)},
-              {"ceiling-alignz", (double)(ce.fAlignZ)},
-              {"ceiling-angle", (double)(ce.wAngle)},
-              {"floor-overlay-tex", (double)(flo.iTextureIndex)},
-              {"floor-overlay-alignx", (double)(flo.fAlignX)},
-              {"floor-overlay-alignz", (double)(flo.fAlignZ)},
-              {"floor-overlay-angle", (double)(flo.wAngle)},
-              {"ceiling-overlay-tex", (double)(ceo.iTextureIndex)},
-              {"ceiling-overlay-alignx", (double)(ceo.fAlignX)},
-              {"ceiling-overlay-alignz", (double)(ceo.fAlignZ)},
-              {"ceiling-overlay-angle", (double)(ceo.wAngle)},
-              {"floor-count", (double)(sd.wFloorCount)},
-              {"floor-slope-sector", (double)(sd.sdFloor.dwHingeSectorTag)},
-              {"floor-slope-wall", (double)(sd.sdFloor.dwHingeWallTag)},
-              {"floor-slope-angle", (double)(sd.sdFloor.iAngle)},
-              {"ceiling-slope-sector", (double)(sd.sdCeiling.dwHingeSectorTag)},
-              {"ceiling-slope-wall", (double)(sd.sdCeiling.dwHingeWallTag)},
-              {"ceiling-slope-angle", (double)(sd.sdCeiling.iAngle)},
-              {"vx", (double)(sd.dVX)},
-              {"vy", (double)(sd.dVY)},
-              {"vz", (double)(sd.dVZ)}};
-  if (f == "name")
-    return FieldEquals(c, f, sd.szSectorName, 0, true);
-  if (f == "sound")
-    return FieldEquals(c, f, sd.szSoundName, 0, true);
-  for (const auto &n : nums)
-    if (f == n.sz)
-      return FieldEquals(c, f, "", n.d, false);
-  ScriptError(c.iLine, "unknown sector field \"%s\"", f.c_str());
+  return FieldEquals(c, 3, &sd, f);
+}
+
+// set-sector TAG FIELD VALUE: the game changes its own sector.
+static bool cmd_SetSector(const CMD &c) {
+  uint32_t dwTag = (uint32_t)ArgInt(c, 1);
+  const FIELD &f = NeedField(c, 2, sectorFields, "sector");
+  SECTOR_DATA sdNew;
+  memset(&sdNew, 0, sizeof(sdNew));
+  FieldStore(c, 3, f, &sdNew);
+  EnterCriticalSection(&gcsLevel);
+  int i = LevelSectorByTag(gLevel, dwTag);
+  if (i >= 0)
+    memcpy((char *)&gLevel.sectors[(size_t)i].sd + f.nOff, (const char *)&sdNew + f.nOff, f.nSize);
+  LeaveCriticalSection(&gcsLevel);
+  if (i < 0)
+    ScriptError(c.iLine, "no sector with tag %s", c.tok[1].s.c_str());
+  return true;
 }
 
 static bool cmd_ExpectWall(const CMD &c) {
-  // expect-wall SECTOR_TAG WALL_TAG FIELD VALUE: shift to share FieldEquals.
-  CMD c2 = c;
-  c2.tok.erase(c2.tok.begin() + 1);
   uint32_t dwSector = (uint32_t)ArgInt(c, 1), dwWall = (uint32_t)ArgInt(c, 2);
+  const FIELD &f = NeedField(c, 3, wallFields, "wall");
   EnterCriticalSection(&gcsLevel);
   int i = LevelSectorByTag(gLevel, dwSector), k = -1;
   WALL_DATA wd;
   if (i >= 0) {
     const LVL_SECTOR &s = gLevel.sectors[(size_t)i];
-    for (size_t j = 0; j < s.walls.size(); j++)
-      if (s.walls[j].wd.dwWallTag == dwWall) {
-        k = (int)j;
-        wd = s.walls[j].wd;
-      }
+    k = LevelWallByTag(s, dwWall);
+    if (k >= 0)
+      wd = s.walls[(size_t)k].wd;
   }
   LeaveCriticalSection(&gcsLevel);
   if (k < 0)
     ScriptError(c.iLine, "no wall %s in sector %s", c.tok[2].s.c_str(), c.tok[1].s.c_str());
-  const std::string &f = c.tok[3].s;
-  const CF_DATA *surf[4] = {&wd.cfdUpper, &wd.cfdMiddle, &wd.cfdLower, &wd.cfdOverlay};
-  const char *szSurf[4] = {"upper", "middle", "lower", "overlay"};
-  for (int s = 0; s < 4; s++) {
-    std::string p = szSurf[s];
-    const CF_DATA &cf = *surf[s];
-    if (f == p + "-tex")
-      return FieldEquals(c2, f, "", cf.iTextureIndex, false);
-    if (f == p + "-alignx")
-      return FieldEquals(c2, f, "", cf.fAlignX, false);
-    if (f == p + "-alignz")
-      return FieldEquals(c2, f, "", cf.fAlignZ, false);
-    if (f == p + "-angle")
-      return FieldEquals(c2, f, "", cf.wAngle, false);
-    if (f == p + "-elev")
-      return FieldEquals(c2, f, "", cf.fElev, false);
-  }
-  if (f == "flag1")
-    return FieldEquals(c2, f, "", wd.dwFlag1, false);
-  if (f == "flag2")
-    return FieldEquals(c2, f, "", wd.dwFlag2, false);
-  if (f == "walk")
-    return FieldEquals(c2, f, "", wd.wmWalkMode, false);
-  if (f == "adjoin")
-    return FieldEquals(c2, f, "", wd.bHasAdjoin, false);
-  ScriptError(c.iLine, "unknown wall field \"%s\"", f.c_str());
+  return FieldEquals(c, 4, &wd, f);
 }
 
 static bool cmd_ExpectFile(const CMD &c) {
@@ -1509,9 +1533,9 @@ static const CMD_DEF cmdDefs[] = {
     {"command", 2, 2, cmd_Command},
     {"scroll", 3, 4, cmd_Scroll},
     {"select", 3, 3, cmd_Select},
-    {"expect-items", 3, 3, cmd_ExpectItems},
+    {"expect-items", 3, 3, cmd_ExpectListValue},
     {"expect-item", 4, 4, cmd_ExpectItem},
-    {"expect-selection", 3, 3, cmd_ExpectSelection},
+    {"expect-selection", 3, 3, cmd_ExpectListValue},
     {"expect-enabled", 3, 3, cmd_ExpectState},
     {"expect-visible", 3, 3, cmd_ExpectState},
     {"close", 1, 1, cmd_Close},
@@ -1541,6 +1565,7 @@ static const CMD_DEF cmdDefs[] = {
     {"clear-msgboxes", 0, 0, cmd_ClearMsgboxes},
     {"msgbox-answer", 1, 1, cmd_MsgboxAnswer},
     {"expect-sector", 3, 3, cmd_ExpectSector},
+    {"set-sector", 3, 3, cmd_SetSector},
     {"expect-wall", 4, 4, cmd_ExpectWall},
     {"expect-file", 1, 3, cmd_ExpectFile},
     {"expect-file-contains", 2, 2, cmd_ExpectFile},
@@ -1569,18 +1594,13 @@ static bool ReadScenario(const std::string &szPath, std::vector<CMD> &cmds) {
   }
   size_t pos = 0;
   int iLine = 0;
-  while (pos < text.size()) {
-    size_t eol = text.find('\n', pos);
-    if (eol == std::string::npos)
-      eol = text.size();
-    std::string line = text.substr(pos, eol - pos);
-    pos = eol + 1;
+  std::string line;
+  while (TokNextLine(text, pos, line)) {
     iLine++;
     CMD c;
     c.iLine = iLine;
-    std::string err;
-    if (!scn_Tokenize(line, c.tok, err)) {
-      fprintf(stderr, "%s:%d: %s\n", gszScriptName.c_str(), iLine, err.c_str());
+    if (const char *szErr = TokSplit(line, c.tok)) {
+      fprintf(stderr, "%s:%d: %s\n", gszScriptName.c_str(), iLine, szErr);
       return false;
     }
     if (c.tok.empty())

@@ -84,7 +84,7 @@ void WinSetMsgboxAnswer(int iId);
 bool WinIsDismissedMsgbox(HWND h);
 // "main" or "title:TEXT"; a visible window first, else (unless bVisibleOnly)
 // a hidden one; null when there is none.
-HWND WinFind(const std::string &szSpec, bool bVisibleOnly = false);
+HWND WinFind(const std::string &szWin, bool bVisibleOnly = false);
 int WinCountTitle(const std::string &szTitle);
 std::string WinText(HWND h);               // without sending messages
 bool WinGetText(HWND h, std::string &out); // WM_GETTEXT with a timeout

@@ -1,5 +1,6 @@
 // Level file reader and grid generator of the replacement host.
 #include "level.h"
+#include "tokens.h"
 
 #include <ctype.h>
 #include <errno.h>
@@ -40,42 +41,14 @@ bool lvl_Fail(LVL_PARSE &ps, int iLine, const char *szFmt, ...) {
   return false;
 }
 
-// Splits a line into tokens: blanks separate, '#' outside quotes starts a
-// comment, "..." quotes with \" and \\ escapes.
-bool lvl_Tokenize(LVL_PARSE &ps, const std::string &line, std::vector<std::string> &tok) {
+// The level reader works on plain strings; quoting only groups words.
+bool lvl_Tokenize(LVL_PARSE &ps, const std::string &line, std::vector<TOKEN> &scratch,
+                  std::vector<std::string> &tok) {
   tok.clear();
-  size_t i = 0, n = line.size();
-  while (i < n) {
-    char c = line[i];
-    if (c == ' ' || c == '\t' || c == '\r') {
-      i++;
-      continue;
-    }
-    if (c == '#')
-      break;
-    std::string t;
-    if (c == '"') {
-      i++;
-      bool bClosed = false;
-      while (i < n) {
-        char d = line[i++];
-        if (d == '\\' && i < n && (line[i] == '"' || line[i] == '\\')) {
-          t += line[i++];
-        } else if (d == '"') {
-          bClosed = true;
-          break;
-        } else {
-          t += d;
-        }
-      }
-      if (!bClosed)
-        return lvl_Fail(ps, ps.iLine, "unterminated quoted text");
-    } else {
-      while (i < n && line[i] != ' ' && line[i] != '\t' && line[i] != '\r')
-        t += line[i++];
-    }
-    tok.push_back(t);
-  }
+  if (const char *szErr = TokSplit(line, scratch))
+    return lvl_Fail(ps, ps.iLine, "%s", szErr);
+  for (TOKEN &t : scratch)
+    tok.push_back(std::move(t.s));
   return true;
 }
 
@@ -662,18 +635,15 @@ bool LevelParse(const std::string &text, const char *szFile, LEVEL &lvlOut, std:
 
   size_t pos = 0;
   std::vector<std::string> tok;
-  while (pos < text.size()) {
-    size_t eol = text.find('\n', pos);
-    if (eol == std::string::npos)
-      eol = text.size();
-    std::string line = text.substr(pos, eol - pos);
-    pos = eol + 1;
+  std::vector<TOKEN> scratch;
+  std::string line;
+  while (TokNextLine(text, pos, line)) {
     ps.iLine++;
     if (line.size() > LVL_MAX_LINE)
       return lvl_Fail(ps, ps.iLine, "line longer than %d characters", LVL_MAX_LINE);
     if (line.find('\0') != std::string::npos)
       return lvl_Fail(ps, ps.iLine, "line contains a NUL character");
-    if (!lvl_Tokenize(ps, line, tok))
+    if (!lvl_Tokenize(ps, line, scratch, tok))
       return false;
     if (tok.empty())
       continue;
@@ -780,7 +750,14 @@ int LevelSectorByTag(const LEVEL &lvl, uint32_t dwTag) {
   return -1;
 }
 
-static bool lvl_Inside(const LVL_SECTOR &s, float x, float y) {
+int LevelWallByTag(const LVL_SECTOR &s, uint32_t dwTag) {
+  for (size_t i = 0; i < s.walls.size(); i++)
+    if (s.walls[i].wd.dwWallTag == dwTag)
+      return (int)i;
+  return -1;
+}
+
+bool LevelSectorContains(const LVL_SECTOR &s, float x, float y) {
   // Even-odd rule over every wall, so holes (second loops) count too.
   bool bIn = false;
   for (const LVL_WALL &w : s.walls) {
@@ -795,7 +772,7 @@ static bool lvl_Inside(const LVL_SECTOR &s, float x, float y) {
 
 int LevelFindSector(const LEVEL &lvl, float x, float y) {
   for (size_t i = 0; i < lvl.sectors.size(); i++)
-    if (lvl_Inside(lvl.sectors[i], x, y))
+    if (LevelSectorContains(lvl.sectors[i], x, y))
       return (int)i;
   return -1;
 }

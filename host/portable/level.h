@@ -78,8 +78,15 @@ bool LevelGenerate(int iSectors, int iWalls, LEVEL &lvl, std::string &err);
 // Index of the sector whose wall loops contain (x, y), or -1.
 int LevelFindSector(const LEVEL &lvl, float x, float y);
 
+// Whether the sector's wall loops contain (x, y) (even-odd rule, so holes
+// count).
+bool LevelSectorContains(const LVL_SECTOR &s, float x, float y);
+
 // Index of the sector with that tag, or -1.
 int LevelSectorByTag(const LEVEL &lvl, uint32_t dwTag);
+
+// Index of the sector's wall with that tag, or -1.
+int LevelWallByTag(const LVL_SECTOR &s, uint32_t dwTag);
 
 // Four-character resource code: first character in the top byte, missing
 // characters count as 0.

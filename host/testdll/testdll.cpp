@@ -219,33 +219,26 @@ TD_EXPORT uint32_t __cdecl KillOffDLL(uint32_t *p) {
 }
 
 // The remaining exports of the real library, as stubs.
+#define TD_DLGPROC_STUB(name)                                                                      \
+  TD_EXPORT INT_PTR CALLBACK name(HWND, UINT, WPARAM, LPARAM) {                                    \
+    return FALSE;                                                                                  \
+  }
+#define TD_WNDPROC_STUB(name)                                                                      \
+  TD_EXPORT LRESULT CALLBACK name(HWND h, UINT m, WPARAM w, LPARAM l) {                            \
+    return DefWindowProcA(h, m, w, l);                                                             \
+  }
+
 TD_EXPORT DWORD WINAPI EditorThread(LPVOID) {
   return 0;
 }
-TD_EXPORT INT_PTR CALLBACK EditSecDlgProc(HWND, UINT, WPARAM, LPARAM) {
-  return FALSE;
-}
-TD_EXPORT INT_PTR CALLBACK EditWallDlgProc(HWND, UINT, WPARAM, LPARAM) {
-  return FALSE;
-}
-TD_EXPORT INT_PTR CALLBACK EditorDlgProc(HWND, UINT, WPARAM, LPARAM) {
-  return FALSE;
-}
-TD_EXPORT INT_PTR CALLBACK MemDlgProc(HWND, UINT, WPARAM, LPARAM) {
-  return FALSE;
-}
-TD_EXPORT INT_PTR CALLBACK PalDlgProc(HWND, UINT, WPARAM, LPARAM) {
-  return FALSE;
-}
-TD_EXPORT INT_PTR CALLBACK UsageDlgProc(HWND, UINT, WPARAM, LPARAM) {
-  return FALSE;
-}
-TD_EXPORT LRESULT CALLBACK PaletteWndProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-  return DefWindowProcA(h, m, w, l);
-}
-TD_EXPORT LRESULT CALLBACK ViewWndProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-  return DefWindowProcA(h, m, w, l);
-}
+TD_DLGPROC_STUB(EditSecDlgProc)
+TD_DLGPROC_STUB(EditWallDlgProc)
+TD_DLGPROC_STUB(EditorDlgProc)
+TD_DLGPROC_STUB(MemDlgProc)
+TD_DLGPROC_STUB(PalDlgProc)
+TD_DLGPROC_STUB(UsageDlgProc)
+TD_WNDPROC_STUB(PaletteWndProc)
+TD_WNDPROC_STUB(ViewWndProc)
 
 TD_EXPORT BOOL WINAPI DLLEntryPoint(HINSTANCE, DWORD dwReason, LPVOID) {
   if (dwReason == DLL_PROCESS_ATTACH)
