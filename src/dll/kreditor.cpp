@@ -69,20 +69,22 @@ static void StartStuff(void) {
   Textures_Alloc();
 }
 
-static void Kred_DeleteObject(HGDIOBJ *ph) {
-  if (*ph) {
-    DeleteObject(*ph);
+// Deletes a pen or font and forgets it; typed per handle, so no pointer
+// casts between handle types.
+template <typename T> static void Kred_DeleteObject(T &h) {
+  if (h) {
+    DeleteObject(h);
   }
-  *ph = NULL;
+  h = NULL;
 }
 
 static void StopStuff(void) {
-  Kred_DeleteObject((HGDIOBJ *)&hPenBig);
-  Kred_DeleteObject((HGDIOBJ *)&hPenBigR);
-  Kred_DeleteObject((HGDIOBJ *)&hPenBigG);
-  Kred_DeleteObject((HGDIOBJ *)&hPen2);
-  Kred_DeleteObject((HGDIOBJ *)&hPenR);
-  Kred_DeleteObject((HGDIOBJ *)&hFixedFont);
+  Kred_DeleteObject(hPenBig);
+  Kred_DeleteObject(hPenBigR);
+  Kred_DeleteObject(hPenBigG);
+  Kred_DeleteObject(hPen2);
+  Kred_DeleteObject(hPenR);
+  Kred_DeleteObject(hFixedFont);
 
   Snapshot_Free();
 
