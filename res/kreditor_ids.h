@@ -26,4 +26,11 @@
 #define IDM_RB_FLOOR 2000
 #define IDM_RB_CEILING 2001
 
+/* The tool windows. */
+#include "winsec_ids.h"
+#include "fullwall_ids.h"
+#include "palette_ids.h"
+#include "memused_ids.h"
+#include "usage_ids.h"
+
 #endif

@@ -121,12 +121,12 @@ _kred_fixup *ft_NewEntry(int32_t oft, uint32_t dwTag1, uint32_t dwTag2, const vo
 }
 
 // Appends a new key at the tail, indexed in the empty slot ps. When memory
-// runs out the table is left as it was and the record is dropped.
-void ft_Append(FT_TABLE &t, FT_SLOT *ps, uint32_t dwHash, int32_t oft, uint32_t dwTag1,
+// runs out the table is left as it was and false is returned.
+bool ft_Append(FT_TABLE &t, FT_SLOT *ps, uint32_t dwHash, int32_t oft, uint32_t dwTag1,
                uint32_t dwTag2, const void *pData, int iSize) {
   _kred_fixup *pf = ft_NewEntry(oft, dwTag1, dwTag2, pData, iSize);
   if (pf == nullptr)
-    return;
+    return false;
   ps->pf = pf;
   ps->dwHash = dwHash;
   t.cUsed++;
@@ -135,19 +135,20 @@ void ft_Append(FT_TABLE &t, FT_SLOT *ps, uint32_t dwHash, int32_t oft, uint32_t 
   else
     t.pTail->ofNextFixup = pf;
   t.pTail = pf;
+  return true;
 }
 
-void ft_Replace(FT_TABLE &t, FT_SLOT *ps, const void *pData, int iSize) {
+bool ft_Replace(FT_TABLE &t, FT_SLOT *ps, const void *pData, int iSize) {
   _kred_fixup *pOld = ps->pf;
   // Same size: overwrite in place, so payload pointers stay valid.
   if (pOld->iSize == iSize) {
     if (iSize > 0)
       memmove((char *)pOld + cbFtHead, pData, (size_t)iSize);
-    return;
+    return true;
   }
   _kred_fixup *pNew = ft_NewEntry(pOld->oftType, pOld->dwModTag1, pOld->dwModTag2, pData, iSize);
   if (pNew == nullptr)
-    return; // the old record stays
+    return false; // the old record stays
   // A key recorded with another size is rare enough to find its
   // predecessor by walking.
   _kred_fixup *pPrev = nullptr;
@@ -162,27 +163,28 @@ void ft_Replace(FT_TABLE &t, FT_SLOT *ps, const void *pData, int iSize) {
     t.pTail = pNew;
   ps->pf = pNew;
   free(pOld);
+  return true;
 }
 
 // Records under a key: replaces the existing entry (bReplace) or keeps it,
 // and appends a new key. One probe serves both the search and the insert.
-void ft_Record(FT_TABLE &t, bool bReplace, int32_t oft, uint32_t dwTag1, uint32_t dwTag2,
+// True when the key holds a record afterwards (for bReplace: this one).
+bool ft_Record(FT_TABLE &t, bool bReplace, int32_t oft, uint32_t dwTag1, uint32_t dwTag2,
                const void *pData, int iSize) {
   if (iSize < 0 || (iSize > 0 && pData == nullptr))
-    return;
+    return false;
   if (!ft_Reserve(t)) {
     // No room for a new key; an existing one can still take new content.
     FT_SLOT *ps = ft_FindSlot(t, oft, dwTag1, dwTag2);
-    if (ps != nullptr && bReplace)
-      ft_Replace(t, ps, pData, iSize);
-    return;
+    if (ps == nullptr)
+      return false;
+    return bReplace ? ft_Replace(t, ps, pData, iSize) : true;
   }
   uint32_t dwHash = ft_Hash(oft, dwTag1, dwTag2);
   FT_SLOT *ps = ft_Probe(t, dwHash, oft, dwTag1, dwTag2);
   if (ps->pf == nullptr)
-    ft_Append(t, ps, dwHash, oft, dwTag1, dwTag2, pData, iSize);
-  else if (bReplace)
-    ft_Replace(t, ps, pData, iSize);
+    return ft_Append(t, ps, dwHash, oft, dwTag1, dwTag2, pData, iSize);
+  return bReplace ? ft_Replace(t, ps, pData, iSize) : true;
 }
 
 void *ft_Lookup(const FT_TABLE &t, int32_t oft, uint32_t dwTag1, uint32_t dwTag2) {
@@ -211,19 +213,19 @@ void *FixupPayload(_kred_fixup *pf) {
   return pf == nullptr ? nullptr : (char *)pf + cbFtHead;
 }
 
-void AddToOverdubTable(int32_t oft, uint32_t dwFixupTag1, uint32_t dwFixupTag2, const void *pData,
+bool AddToOverdubTable(int32_t oft, uint32_t dwFixupTag1, uint32_t dwFixupTag2, const void *pData,
                        int iSize) {
-  ft_Record(ftOverdub, true, oft, dwFixupTag1, dwFixupTag2, pData, iSize);
+  return ft_Record(ftOverdub, true, oft, dwFixupTag1, dwFixupTag2, pData, iSize);
 }
 
-void AddToFixupTable(int32_t oft, uint32_t dwFixupTag1, uint32_t dwFixupTag2, const void *pData,
+bool AddToFixupTable(int32_t oft, uint32_t dwFixupTag1, uint32_t dwFixupTag2, const void *pData,
                      int iSize) {
-  ft_Record(ftFixup, true, oft, dwFixupTag1, dwFixupTag2, pData, iSize);
+  return ft_Record(ftFixup, true, oft, dwFixupTag1, dwFixupTag2, pData, iSize);
 }
 
-void AddToRevertTable(int32_t oft, uint32_t dwFixupTag1, uint32_t dwFixupTag2, const void *pData,
+bool AddToRevertTable(int32_t oft, uint32_t dwFixupTag1, uint32_t dwFixupTag2, const void *pData,
                       int iSize) {
-  ft_Record(ftRevert, false, oft, dwFixupTag1, dwFixupTag2, pData, iSize);
+  return ft_Record(ftRevert, false, oft, dwFixupTag1, dwFixupTag2, pData, iSize);
 }
 
 void *FindAnOverdub(int32_t oft, uint32_t dwFixupTag1, uint32_t dwFixupTag2) {

@@ -36,12 +36,14 @@ extern _kred_fixup *orMaster;
 void *FixupPayload(_kred_fixup *pf);
 
 // Replace or append (a recorded key keeps its place, new keys go last).
-void AddToOverdubTable(int32_t oft, uint32_t dwFixupTag1, uint32_t dwFixupTag2, const void *pData,
+// False when the record could not be kept (out of memory, bad arguments).
+bool AddToOverdubTable(int32_t oft, uint32_t dwFixupTag1, uint32_t dwFixupTag2, const void *pData,
                        int iSize);
-void AddToFixupTable(int32_t oft, uint32_t dwFixupTag1, uint32_t dwFixupTag2, const void *pData,
+bool AddToFixupTable(int32_t oft, uint32_t dwFixupTag1, uint32_t dwFixupTag2, const void *pData,
                      int iSize);
-// Keep the first record of a key.
-void AddToRevertTable(int32_t oft, uint32_t dwFixupTag1, uint32_t dwFixupTag2, const void *pData,
+// Keep the first record of a key. True when the key is in the table
+// afterwards (recorded now or before).
+bool AddToRevertTable(int32_t oft, uint32_t dwFixupTag1, uint32_t dwFixupTag2, const void *pData,
                       int iSize);
 void *FindAnOverdub(int32_t oft, uint32_t dwFixupTag1, uint32_t dwFixupTag2);
 void *FindRevertTableEntry(int32_t oft, uint32_t dwFixupTag1, uint32_t dwFixupTag2);

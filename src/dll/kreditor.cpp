@@ -209,27 +209,6 @@ void MemDialogIsClosing(HWND hDlg) {
   }
 }
 
-// Until their tools arrive these windows handle nothing themselves.
-extern "C" INT_PTR CALLBACK EditSecDlgProc(HWND, UINT, WPARAM, LPARAM) {
-  return FALSE;
-}
-extern "C" INT_PTR CALLBACK EditWallDlgProc(HWND, UINT, WPARAM, LPARAM) {
-  return FALSE;
-}
-extern "C" INT_PTR CALLBACK MemDlgProc(HWND, UINT, WPARAM, LPARAM) {
-  return FALSE;
-}
-extern "C" INT_PTR CALLBACK PalDlgProc(HWND, UINT, WPARAM, LPARAM) {
-  return FALSE;
-}
-extern "C" INT_PTR CALLBACK UsageDlgProc(HWND, UINT, WPARAM, LPARAM) {
-  return FALSE;
-}
-
-extern "C" LRESULT CALLBACK PaletteWndProc(HWND hWnd, UINT wMsg, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(hWnd, wMsg, wParam, lParam);
-}
-
 // ---------------------------------------------------------------------------
 // Editor thread
 

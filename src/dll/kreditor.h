@@ -60,7 +60,28 @@ void MainDialogTimerTick(HWND hDlg);
 extern std::atomic<float> fLastSpeed;
 extern std::atomic<uint32_t> bSpeedKnown;
 void ShowSpeed(HWND hDlg);
+
+// Sector editor (winsec.cpp). Opening or focusing it (main dialog command
+// 1010), following the player on the main dialog's timer, "&Grab Wall" and
+// the map view's right button, which positions an overlay.
+void OpenSectorEditor(HWND hMain);
+void SectorEditorFollow(void);
+void GrabWallForSlope(void);
+void SectorEditorRightButton(HWND hView, int x, int y);
+
+// Wall editor (winwall.cpp). Opening or focusing it (command 1020), and the
+// refresh after the targeted walls changed.
+void OpenWallEditor(HWND hMain);
 void UpdateWallDialog(void);
+
+// Palette viewers (palette.cpp): one more viewer, up to 20.
+void LaunchAPaletteWindow(void);
+
+// Resource memory viewer (memused.cpp): open or focus it (command 1110).
+void OpenMemViewer(void);
+
+// Rendering peaks (usage.cpp): one more window (command 1130).
+void OpenUsageWindow(void);
 
 // Fixup file and the whole-level export (fixup.cpp).
 void SaveFixupFile(void);

@@ -74,6 +74,7 @@ void MainDialogTimerTick(HWND hDlg) {
     return;
   }
   ShowSpeed(hDlg);
+  SectorEditorFollow();
   HWND hView = GetDlgItem(hDlg, IDC_MAIN_VIEW);
   if (hView) {
     PostMessageA(hView, WM_KRED_REPAINT, 0, 0);
@@ -159,9 +160,26 @@ static void MainDlg_Command(HWND hDlg, int iId) {
   case IDM_RB_CEILING:
     rtChoice = iId - IDM_RB_FLOOR;
     break;
+  case IDM_SECTOR_EDITOR:
+    OpenSectorEditor(hDlg);
+    break;
+  case IDM_WALL_EDITOR:
+    OpenWallEditor(hDlg);
+    break;
+  case IDC_MAIN_GRABWALL:
+    GrabWallForSlope();
+    break;
+  case IDM_PALETTE_VIEWER:
+    LaunchAPaletteWindow();
+    break;
+  case IDM_RESOURCE_USAGE:
+    OpenMemViewer();
+    break;
+  case IDM_RENDERING_DATA:
+    OpenUsageWindow();
+    break;
   default:
-    // The tool windows (1010, 1020, 1080, 1110, 1120, 1130), IDCANCEL and
-    // the velocity item have no action here.
+    // IDCANCEL and the velocity item have no action.
     break;
   }
 }

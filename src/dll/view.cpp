@@ -72,14 +72,6 @@ void ShowSpeed(HWND hDlg) {
     SetDlgItemTextA(hDlg, IDC_MAIN_SPEED, szText);
 }
 
-void UpdateWallDialog(void) {
-  HWND hWallDlg = hDialogSet[2];
-  if (hWallDlg == NULL)
-    return;
-  // The wall editor refreshes itself from the selection or the faced wall
-  // here once it exists.
-}
-
 void DrawObject(HDC hdc, HPEN hPen, int x, int y, int iHeading) {
   // A zero-length line with a wide pen is a disc.
   SelectObject(hdc, hPen);
@@ -360,7 +352,7 @@ extern "C" LRESULT CALLBACK ViewWndProc(HWND hWnd, UINT wMsg, WPARAM wParam, LPA
     break;
 
   case WM_RBUTTONDOWN:
-    // Positions the sector editor's floor or ceiling overlay, once that exists.
+    SectorEditorRightButton(hWnd, (short)LOWORD(lParam), (short)HIWORD(lParam));
     break;
   }
   return DefWindowProcA(hWnd, wMsg, wParam, lParam);

@@ -22,7 +22,7 @@ protected:
 // Both replace-or-append tables, driven through the same cases.
 struct ReplaceTable {
   const char *szName;
-  void (*pfnAdd)(int32_t, uint32_t, uint32_t, const void *, int);
+  bool (*pfnAdd)(int32_t, uint32_t, uint32_t, const void *, int);
   _kred_fixup **ppHead;
 };
 

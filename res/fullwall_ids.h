@@ -1,0 +1,5 @@
+/* Control ids of the wall editor "FULLWALL". */
+#ifndef FULLWALL_IDS_H
+#define FULLWALL_IDS_H
+
+#endif

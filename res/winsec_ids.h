@@ -1,0 +1,5 @@
+/* Control ids of the sector editor "WINSEC". */
+#ifndef WINSEC_IDS_H
+#define WINSEC_IDS_H
+
+#endif
