@@ -26,12 +26,17 @@ const char *fd_NonFinite(double dVal, bool bPlus) {
   return bPlus ? "+INF" : " INF";
 }
 
-const char *fd_Format(char *szRet, const char *szFormat, bool bPlus, double dVal) {
+// "%4.9G" or "%+4.9G". The width is applied to the finished text: not every
+// C library pads "%G" right once it has dropped trailing zeros (mingw's
+// writes 100 as "100").
+const char *fd_Format(char *szRet, bool bPlus, double dVal) {
   if (dVal == KRED_NOTHING)
     return "?";
   if (!isfinite(dVal))
     return fd_NonFinite(dVal, bPlus);
-  snprintf(szRet, cbFdStatic, szFormat, dVal);
+  char szNum[cbFdStatic];
+  snprintf(szNum, sizeof(szNum), bPlus ? "%+.9G" : "%.9G", dVal);
+  snprintf(szRet, cbFdStatic, "%4s", szNum);
   return szRet;
 }
 
@@ -99,12 +104,12 @@ int fd_HexDigit(char c) {
 
 const char *DoubleOrNothing(double dVal) {
   static char szRet[cbFdStatic];
-  return fd_Format(szRet, "%4.9G", false, dVal);
+  return fd_Format(szRet, false, dVal);
 }
 
 const char *DoubleOrNothingP(double dVal) {
   static char szRet[cbFdStatic];
-  return fd_Format(szRet, "%+4.9G", true, dVal);
+  return fd_Format(szRet, true, dVal);
 }
 
 void TrimTrailingZeroes(char *szString) {

@@ -17,13 +17,14 @@ size_t sf_Len(const char *sz, size_t cb) {
 }
 
 // Copies a text of at most cbSrc bytes (terminated or not) into an array of
-// cbDst bytes, cut to fit and always terminated.
+// cbDst bytes, cut to fit; the rest of the array is zeroed, so recorded
+// copies hold no leftovers of an older name.
 void sf_Copy(char *szDst, size_t cbDst, const char *szSrc, size_t cbSrc) {
   size_t n = sf_Len(szSrc, cbSrc);
   if (n >= cbDst)
     n = cbDst - 1;
-  memcpy(szDst, szSrc, n);
-  szDst[n] = '\0';
+  memmove(szDst, szSrc, n);
+  memset(szDst + n, 0, cbDst - n);
 }
 
 void sf_CopySurface(int32_t *piIndex, double *pdX, double *pdY, uint16_t *pwAngle,
@@ -67,10 +68,10 @@ void Sector_CutSoundName(char *szSound, int cb) {
   size_t n = sf_Len(szSound, (size_t)cb);
   if (n == (size_t)cb)
     n--;
-  szSound[n] = '\0';
-  char *pDot = (char *)memchr(szSound, '.', n);
+  const char *pDot = (const char *)memchr(szSound, '.', n);
   if (pDot != nullptr)
-    *pDot = '\0';
+    n = (size_t)(pDot - szSound);
+  memset(szSound + n, 0, (size_t)cb - n);
 }
 
 WINSEC_RESULTS *MakeWRFromSectorData(const SECTOR_DATA *sd) {

@@ -57,7 +57,7 @@ void Sector_FillSD(SECTOR_DATA *sd, const WINSEC_RESULTS *wsResults);
 void KillWR(WINSEC_RESULTS *wr);
 
 // Cuts a name held in an array of cb bytes at its first "." (and at cb - 1
-// characters when it has no terminator).
+// characters when it has no terminator), zeroing the rest of the array.
 void Sector_CutSoundName(char *szSound, int cb);
 
 // Applies a working record: records the names (overdub) and the sector

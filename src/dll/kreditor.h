@@ -17,9 +17,11 @@
 #include "geometry.h"
 #include "keyring.h"
 #include "kred_records.h"
+#include "sector_flow.h"
 #include "selection.h"
 #include "snapshot.h"
 #include "textures.h"
+#include "wall_flow.h"
 
 #define KRED_DIALOG_SLOTS 4
 #define KRED_PALETTE_SLOTS 20

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdint.h>
 #include <string.h>
 
 #include <vector>
@@ -14,327 +13,181 @@ namespace {
 
 const uint32_t dwSec = 0x51;
 
-// The fake host: a table of walls of sector dwSec, answering 2100 from it
-// and applying 2110 to it. A wall marked gone answers "no such wall".
+// The fake host: walls of sector dwSec by tag, answering 2100 and applying
+// 2110; a wall marked gone answers "no such wall". It scribbles over what
+// it is handed, which the editor must never rely on.
 struct FakeWall {
   uint32_t dwTag;
   WALL_DATA wd;
   bool bGone;
 };
-
-struct SentWall {
-  uint32_t dwSector;
-  uint32_t dwTag;
-  WALL_DATA wd;
-};
-
 std::vector<FakeWall> fhWalls;
-std::vector<SentWall> fhSent;
-int fhReads;
+std::vector<WALL_DATA> fhSent;
+std::vector<uint32_t> fhSentTags;
 
-FakeWall *FindWall(uint32_t dwSector, uint32_t dwTag) {
-  if (dwSector != dwSec)
-    return nullptr;
+WALL_DATA *FindWall(const WALL_DATA_REQUEST *req) {
   for (FakeWall &w : fhWalls)
-    if (w.dwTag == dwTag && !w.bGone)
-      return &w;
+    if (req->dwSectorTag == dwSec && w.dwTag == req->dwWallTag && !w.bGone)
+      return &w.wd;
   return nullptr;
 }
 
 uint32_t KRED_CDECL FakeHost(uint16_t wCode, uintptr_t dwArg) {
   WALL_DATA_REQUEST *req = (WALL_DATA_REQUEST *)dwArg;
-  EXPECT_EQ(req->bOrdinal, 0u);
-  FakeWall *w = FindWall(req->dwSectorTag, req->dwWallTag);
-  if (wCode == KREQ_GET_WALL) {
-    fhReads++;
-    if (w == nullptr) {
-      memset(req->wd, 0xEE, sizeof(*req->wd)); // garbage the editor must not use
-      return 1;
-    }
-    *req->wd = w->wd;
-    req->dwWallTag = 0xBAD; // the editor never follows what the host leaves
-    return 0;
-  }
+  WALL_DATA *w = FindWall(req);
   if (wCode == KREQ_SET_WALL) {
-    fhSent.push_back({req->dwSectorTag, req->dwWallTag, *req->wd});
+    fhSent.push_back(*req->wd);
+    fhSentTags.push_back(req->dwWallTag);
     if (w != nullptr)
-      w->wd = *req->wd;
-    memset(req->wd, 0xEE, sizeof(*req->wd));
-    return 0;
+      *w = *req->wd;
+  } else if (w != nullptr) {
+    *req->wd = *w;
   }
-  ADD_FAILURE() << "unexpected request " << wCode;
-  return 1;
+  EXPECT_TRUE(wCode == KREQ_GET_WALL || wCode == KREQ_SET_WALL);
+  if (wCode == KREQ_SET_WALL || w == nullptr)
+    memset(req->wd, 0xEE, sizeof(*req->wd));
+  req->dwWallTag = 0xBAD;
+  return w == nullptr;
 }
 
-CF_DATA Surface(int32_t iTex, float x, float z) {
-  CF_DATA cf;
-  memset(&cf, 0, sizeof(cf));
-  cf.iTextureIndex = iTex;
-  cf.fElev = 10.25f * (float)iTex;
-  cf.fAlignX = x;
-  cf.fAlignZ = z;
-  cf.wAngle = (uint16_t)(1000 + iTex);
-  cf.wPad = 0x5A5A;
-  return cf;
+CF_DATA Surface(int32_t iTex, float x) {
+  return CF_DATA{iTex, 10.25f * (float)iTex, x, 2.5f, (uint16_t)(1000 + iTex), 0x5A5A};
 }
 
 FakeWall Wall(uint32_t dwTag, int32_t iUpper, int32_t iMiddle, float fUpperX, uint32_t dwFlag1) {
-  FakeWall w;
-  memset(&w, 0, sizeof(w));
-  w.dwTag = dwTag;
-  w.wd.dwStructSize = 112;
-  w.wd.dwWallTag = dwTag;
-  w.wd.wmWalkMode = 2;
-  w.wd.cfdUpper = Surface(iUpper, fUpperX, 2.5f);
-  w.wd.cfdMiddle = Surface(iMiddle, 3.0f, 4.0f);
-  w.wd.cfdLower = Surface(4, 0.1f, -7.5f);
-  w.wd.cfdOverlay = Surface(-2, 70.6f, 0.0f);
-  w.wd.dwFlag1 = dwFlag1;
-  w.wd.dwFlag2 = 0xCAFEF00D;
-  w.wd.bHasAdjoin = 1;
-  w.wd.fAdjoinFloor = -3.5f;
-  w.wd.fAdjoinCeiling = 12.75f;
-  return w;
+  // clang-format off
+  WALL_DATA wd = {112, dwTag, 2, Surface(iUpper, fUpperX), Surface(iMiddle, 3.0f), Surface(4, 0.1f),
+                  Surface(-2, 70.6f), dwFlag1, 0xCAFEF00D, 1, -3.5f, 12.75f};
+  // clang-format on
+  return FakeWall{dwTag, wd, false};
+}
+
+bool Same(const WALL_DATA &a, const WALL_DATA &b) {
+  return memcmp(&a, &b, sizeof(a)) == 0;
 }
 
 class WallFlow : public ::testing::Test {
 protected:
   void SetUp() override {
     FreeChangeTables();
-    fhWalls = {Wall(0x10, 5, 6, 1.0f, 0x0000000F), Wall(0x11, 5, 7, 1.5f, 0x80000005),
-               Wall(0x12, -1, 6, 1.0f, 0x0000000F)};
+    fhWalls = {Wall(0x10, 5, 6, 1.0f, 0xF), Wall(0x11, 5, 7, 1.5f, 0x80000005),
+               Wall(0x12, -1, 6, 1.0f, 0xF)};
     fhSent.clear();
-    fhReads = 0;
-    dwWallTag = 0x777;
+    fhSentTags.clear();
   }
   void TearDown() override { FreeChangeTables(); }
-
-  const WALL_DATA &Host(uint32_t dwTag) { return FindWall(dwSec, dwTag)->wd; }
-};
-
-bool SameWall(const WALL_DATA &a, const WALL_DATA &b) {
-  return memcmp(&a, &b, sizeof(a)) == 0;
-}
-
-TEST_F(WallFlow, GatherMergesTheTargetedWalls) {
-  const struct {
-    const char *szWhat;
-    std::vector<uint32_t> tags;
-    int32_t iUpper, iMiddle;
-    double dUpperX;
-    uint8_t bFlag0, bFlag2, bFlag3, bFlag31;
-    uint32_t dwTagWant;
-  } cases[] = {
-      {"one wall", {0x10}, 5, 6, 1.0, 2, 2, 2, 1, 0x10},
-      {"same upper, other middle", {0x10, 0x11}, 5, -1, KRED_NOTHING, 2, 2, 3, 3, 0},
-      {"first unreadable", {0x99, 0x11}, 5, 7, 1.5, 2, 2, 1, 2, 0x11},
-      {"-1 on the one wall", {0x12}, -1, 6, 1.0, 2, 2, 2, 1, 0x12},
-      {"unreadable walls left out", {0x10, 0x98, 0x12}, -1, 6, 1.0, 2, 2, 2, 1, 0},
-  };
-  for (const auto &c : cases) {
-    SCOPED_TRACE(c.szWhat);
-    WINWALL_RESULTS wr;
-    memset(&wr, 0xCC, sizeof(wr));
-    EXPECT_TRUE(CreateWallData(FakeHost, &wr, dwSec, c.tags.data(), (int)c.tags.size()));
-    EXPECT_EQ(wr.iUpperTexture, c.iUpper);
-    EXPECT_EQ(wr.iMiddleTexture, c.iMiddle);
-    EXPECT_EQ(wr.iLowerTexture, 4);
-    EXPECT_EQ(wr.iSignTexture, -2);
-    EXPECT_EQ(wr.ptUpperAlign_x, c.dUpperX);
-    EXPECT_EQ(wr.ptUpperAlign_y, 2.5);
-    EXPECT_EQ(wr.ptLowerAlign_x, (double)0.1f); // widened, not rounded to 0.1
-    EXPECT_EQ(wr.ptSignAlign_x, (double)70.6f);
-    EXPECT_EQ(wr.bFlagSet[0], c.bFlag0);
-    EXPECT_EQ(wr.bFlagSet[2], c.bFlag2);
-    EXPECT_EQ(wr.bFlagSet[3], c.bFlag3);
-    EXPECT_EQ(wr.bFlagSet[31], c.bFlag31);
-    EXPECT_EQ(wr.bFlagSet[32], 0);
-    EXPECT_EQ(wr.wVirginFlags, 0);
-    EXPECT_EQ(wr.WalkMode, 0);
-    EXPECT_EQ(dwWallTag, c.dwTagWant);
-  }
-}
-
-TEST_F(WallFlow, NothingReadableGivesAZeroRecord) {
-  const std::vector<uint32_t> cases[] = {{}, {0x90}, {0x90, 0x91}};
-  WINWALL_RESULTS zero;
-  memset(&zero, 0, sizeof(zero));
-  for (const auto &tags : cases) {
+  WINWALL_RESULTS Gather(std::vector<uint32_t> tags) {
     WINWALL_RESULTS wr;
     memset(&wr, 0xCC, sizeof(wr));
     EXPECT_TRUE(CreateWallData(FakeHost, &wr, dwSec, tags.data(), (int)tags.size()));
-    EXPECT_EQ(memcmp(&wr, &zero, sizeof(wr)), 0);
-    EXPECT_EQ(dwWallTag, 0u);
+    return wr;
   }
-  EXPECT_EQ(orMaster, nullptr);
-  EXPECT_EQ(StartAWallTable(FakeHost, &zero, dwSec, 0x90, nullptr), 0);
-}
+};
 
-TEST_F(WallFlow, RevertTableKeepsEachWallsFirstRead) {
-  std::vector<uint32_t> tags = {0x10, 0x11, 0x99};
-  WALL_DATA first10 = Host(0x10);
-  WINWALL_RESULTS wr;
-  CreateWallData(FakeHost, &wr, dwSec, tags.data(), 3);
-  fhWalls[0].wd.dwFlag2 = 1; // the game changes the wall; a second read keeps the first
-  CreateWallData(FakeHost, &wr, dwSec, tags.data(), 3);
-  EXPECT_EQ(ChangeTables_Count(orMaster), 2);
-  const WALL_DATA *p = (const WALL_DATA *)FindRevertTableEntry(OFT_WALL, dwSec, 0x10);
-  ASSERT_NE(p, nullptr);
-  EXPECT_TRUE(SameWall(*p, first10));
-  EXPECT_NE(FindRevertTableEntry(OFT_WALL, dwSec, 0x11), nullptr);
-  EXPECT_EQ(FindRevertTableEntry(OFT_WALL, dwSec, 0x99), nullptr);
-  EXPECT_EQ(ofMaster, nullptr); // reading records nothing to the fixup file
-}
-
-TEST_F(WallFlow, ApplyingAnUntouchedRecordChangesNothing) {
-  std::vector<uint32_t> tags = {0x10, 0x11, 0x12};
-  std::vector<WALL_DATA> before;
-  for (uint32_t t : tags)
-    before.push_back(Host(t));
-  WINWALL_RESULTS wr;
-  CreateWallData(FakeHost, &wr, dwSec, tags.data(), 3);
-  EXPECT_TRUE(PostWallResults(FakeHost, &wr, dwSec, tags.data(), 3));
-  ASSERT_EQ(fhSent.size(), 3u);
-  for (size_t i = 0; i < tags.size(); i++) {
-    EXPECT_EQ(fhSent[i].dwSector, dwSec);
-    EXPECT_EQ(fhSent[i].dwTag, tags[i]);
-    EXPECT_TRUE(SameWall(fhSent[i].wd, before[i])) << "wall " << i;
+TEST_F(WallFlow, GatheringMergesTheWalls) {
+  // clang-format off
+  const struct {
+    std::vector<uint32_t> tags;
+    int32_t iUpper, iMiddle;
+    double dUpperX;
+    uint8_t bFlag0, bFlag3, bFlag31;
+    uint32_t dwTag;
+  } cases[] = {
+      {{0x10}, 5, 6, 1.0, 2, 2, 1, 0x10},
+      {{0x10, 0x11}, 5, -1, KRED_NOTHING, 2, 3, 3, 0}, // same upper, other middle
+      {{0x99, 0x11}, 5, 7, 1.5, 2, 1, 2, 0x11},        // the first cannot be read
+      {{0x12}, -1, 6, 1.0, 2, 2, 1, 0x12},             // -1 on the one wall
+      {{0x10, 0x98, 0x12}, -1, 6, 1.0, 2, 2, 1, 0}};   // unreadable ones left out
+  // clang-format on
+  for (const auto &c : cases) {
+    dwWallTag = 0x777;
+    WINWALL_RESULTS wr = Gather(c.tags);
+    SCOPED_TRACE(c.tags.size());
+    EXPECT_EQ(wr.iUpperTexture, c.iUpper);
+    EXPECT_EQ(wr.iMiddleTexture, c.iMiddle);
+    EXPECT_EQ(wr.iSignTexture, -2);
+    EXPECT_EQ(wr.ptUpperAlign_x, c.dUpperX);
+    EXPECT_EQ(wr.ptLowerAlign_x, (double)0.1f); // widened, not rounded
+    EXPECT_EQ(wr.bFlagSet[0] * 100 + wr.bFlagSet[3] * 10 + wr.bFlagSet[31],
+              c.bFlag0 * 100 + c.bFlag3 * 10 + c.bFlag31);
+    EXPECT_EQ(wr.bFlagSet[32] + wr.wVirginFlags + wr.WalkMode, 0);
+    EXPECT_EQ(dwWallTag, c.dwTag);
   }
+  // Nothing readable: a zero record, and nothing recorded for such walls.
+  WINWALL_RESULTS zero = {}, wr = Gather({0x90, 0x91});
+  EXPECT_EQ(memcmp(&wr, &zero, sizeof(wr)), 0);
+  EXPECT_EQ(dwWallTag, 0u);
+  EXPECT_EQ(FindRevertTableEntry(OFT_WALL, dwSec, 0x90), nullptr);
 }
 
 TEST_F(WallFlow, ApplyWritesOnlyWhatIsNotMarkedUnchanged) {
-  std::vector<uint32_t> tags = {0x10, 0x11};
-  std::vector<WALL_DATA> want;
-  for (uint32_t t : tags)
-    want.push_back(Host(t));
-  WINWALL_RESULTS wr;
-  CreateWallData(FakeHost, &wr, dwSec, tags.data(), 2);
-  wr.iUpperTexture = 9;      // common: set on both
-  wr.ptMiddleAlign_y = 33.5; // typed into a field
-  wr.ptUpperAlign_x = KRED_NOTHING;
+  std::vector<uint32_t> tags = {0x10, 0x11, 0x12};
+  std::vector<WALL_DATA> want = {fhWalls[0].wd, fhWalls[1].wd, fhWalls[2].wd};
+  WINWALL_RESULTS wr = Gather(tags);
+  // Untouched, the merged record gives every wall back bit for bit.
+  EXPECT_TRUE(PostWallResults(FakeHost, &wr, dwSec, tags.data(), 3));
+  for (size_t i = 0; i < 3; i++)
+    EXPECT_TRUE(Same(fhSent[i], want[i])) << i;
+  wr.iMiddleTexture = 9;
+  wr.ptUpperAlign_y = 1e39; // beyond a float: the largest one
   wr.bFlagSet[0] = WW_FLAG_CLEAR;
   wr.bFlagSet[4] = WW_FLAG_SET;
-  wr.bFlagSet[31] = WW_FLAG_DIFFERS;
-  wr.bFlagSet[1] = 0;
+  wr.bFlagSet[36] = WW_FLAG_SET; // no bit past 31
   for (WALL_DATA &w : want) {
-    w.cfdUpper.iTextureIndex = 9;
-    w.cfdMiddle.fAlignZ = 33.5f;
+    w.cfdMiddle.iTextureIndex = 9;
+    w.cfdUpper.fAlignZ = 3.40282347e38f;
     w.dwFlag1 = (w.dwFlag1 & ~1u) | 0x10u;
   }
-  EXPECT_TRUE(PostWallResults(FakeHost, &wr, dwSec, tags.data(), 2));
-  ASSERT_EQ(fhSent.size(), 2u);
-  for (size_t i = 0; i < tags.size(); i++) {
-    EXPECT_TRUE(SameWall(fhSent[i].wd, want[i])) << "wall " << i;
-    // The fixup table holds what the game got, keyed by sector and wall.
-    const _kred_fixup *pf = ofMaster;
-    for (size_t k = 0; k < i; k++)
-      pf = pf->ofNextFixup;
-    ASSERT_NE(pf, nullptr);
-    EXPECT_EQ(pf->oftType, OFT_WALL);
-    EXPECT_EQ(pf->dwModTag1, dwSec);
-    EXPECT_EQ(pf->dwModTag2, tags[i]);
-    EXPECT_TRUE(SameWall(*(const WALL_DATA *)FixupPayload(const_cast<_kred_fixup *>(pf)), want[i]));
-  }
-}
-
-TEST_F(WallFlow, MixLaysTheRecordOverOneWall) {
-  // Wall 0x10 has flags 0xF, upper texture 5, upper X 1.0.
-  const struct {
-    const char *szWhat;
-    int32_t iTex;
-    double dX;
-    int iBit;
-    uint8_t bState;
-    int32_t iTexWant;
-    float fXWant;
-    uint32_t dwFlagWant;
-  } cases[] = {
-      {"leave all", -1, KRED_NOTHING, 0, 3, 5, 1.0f, 0xF},
-      {"animated is written back", -2, KRED_NOTHING, 4, 0, -2, 1.0f, 0xF},
-      {"set", 0, -4.25, 4, 2, 0, -4.25f, 0x1F},
-      {"clear, huge alignment", 12, 1e39, 0, 1, 12, 3.40282347e38f, 0xE},
-  };
-  for (const auto &c : cases) {
-    WALL_DATA wd = fhWalls[0].wd;
-    WINWALL_RESULTS wr;
-    memset(&wr, 0, sizeof(wr));
-    wr.iUpperTexture = c.iTex;
-    wr.iMiddleTexture = wr.iLowerTexture = wr.iSignTexture = -1;
-    wr.ptUpperAlign_x = c.dX;
-    wr.ptUpperAlign_y = wr.ptMiddleAlign_x = wr.ptMiddleAlign_y = KRED_NOTHING;
-    wr.ptLowerAlign_x = wr.ptLowerAlign_y = wr.ptSignAlign_x = wr.ptSignAlign_y = KRED_NOTHING;
-    memset(wr.bFlagSet, WW_FLAG_DIFFERS, sizeof(wr.bFlagSet));
-    wr.bFlagSet[c.iBit] = c.bState;
-    wr.bFlagSet[32 + c.iBit] = WW_FLAG_SET; // past bit 31: touches nothing
-    MixWallResults(&wr, &wd);
-    WALL_DATA want = fhWalls[0].wd;
-    want.cfdUpper.iTextureIndex = c.iTexWant;
-    want.cfdUpper.fAlignX = c.fXWant;
-    want.dwFlag1 = c.dwFlagWant;
-    EXPECT_TRUE(SameWall(wd, want)) << c.szWhat;
-  }
-}
-
-TEST_F(WallFlow, AWallThatIsGoneGetsNothing) {
-  std::vector<uint32_t> tags = {0x10, 0x11};
-  WINWALL_RESULTS wr;
-  CreateWallData(FakeHost, &wr, dwSec, tags.data(), 2);
-  fhWalls[0].bGone = true;
-  wr.iLowerTexture = 3;
-  EXPECT_TRUE(PostWallResults(FakeHost, &wr, dwSec, tags.data(), 2));
-  ASSERT_EQ(fhSent.size(), 1u);
-  EXPECT_EQ(fhSent[0].dwTag, 0x11u);
-  EXPECT_EQ(ChangeTables_Count(ofMaster), 1);
-  EXPECT_NE(FindRevertTableEntry(OFT_WALL, dwSec, 0x10), nullptr);
-  // Revert skips it as well, though its first state is recorded.
   fhSent.clear();
-  EXPECT_TRUE(RevertWallDialog(FakeHost, dwSec, tags.data(), 2));
-  ASSERT_EQ(fhSent.size(), 1u);
-  EXPECT_EQ(fhSent[0].dwTag, 0x11u);
+  EXPECT_TRUE(PostWallResults(FakeHost, &wr, dwSec, tags.data(), 3));
+  ASSERT_EQ(fhSent.size(), 3u);
+  const _kred_fixup *pf = ofMaster;
+  for (size_t i = 0; i < 3; i++, pf = pf->ofNextFixup) {
+    EXPECT_TRUE(Same(fhSent[i], want[i])) << i;
+    EXPECT_EQ(fhSentTags[i + 3], tags[i]);
+    // The fixup table holds what the game got, in first-recorded order.
+    ASSERT_NE(pf, nullptr);
+    EXPECT_EQ((std::vector<uint32_t>{(uint32_t)pf->oftType, pf->dwModTag1, pf->dwModTag2}),
+              (std::vector<uint32_t>{OFT_WALL, dwSec, tags[i]}));
+    EXPECT_TRUE(Same(*(const WALL_DATA *)FixupPayload((_kred_fixup *)pf), want[i])) << i;
+  }
 }
 
 TEST_F(WallFlow, RevertSendsTheFirstReadState) {
   std::vector<uint32_t> tags = {0x10, 0x11};
-  WALL_DATA first10 = Host(0x10), first11 = Host(0x11);
-  WINWALL_RESULTS wr;
-  CreateWallData(FakeHost, &wr, dwSec, tags.data(), 2);
+  WALL_DATA first10 = fhWalls[0].wd, first11 = fhWalls[1].wd;
+  WINWALL_RESULTS wr = Gather(tags);
   for (int i = 0; i < 3; i++) {
     wr.iUpperTexture = 20 + i;
-    wr.bFlagSet[9] = WW_FLAG_SET;
     PostWallResults(FakeHost, &wr, dwSec, tags.data(), 2);
-    CreateWallData(FakeHost, &wr, dwSec, tags.data(), 2);
+    wr = Gather(tags); // later reads keep the first revert state
   }
-  EXPECT_EQ(Host(0x10).cfdUpper.iTextureIndex, 22);
+  fhWalls.push_back(Wall(0x13, 1, 1, 0, 0)); // never read for the editor
   fhSent.clear();
-  // Wall 0x13 was never read for the editor: nothing is sent for it.
+  fhSentTags.clear();
   std::vector<uint32_t> revert = {0x13, 0x11, 0x10};
-  fhWalls.push_back(Wall(0x13, 1, 1, 0, 0));
   EXPECT_TRUE(RevertWallDialog(FakeHost, dwSec, revert.data(), 3));
   ASSERT_EQ(fhSent.size(), 2u);
-  EXPECT_EQ(fhSent[0].dwTag, 0x11u);
-  EXPECT_TRUE(SameWall(fhSent[0].wd, first11));
-  EXPECT_TRUE(SameWall(fhSent[1].wd, first10));
-  EXPECT_TRUE(SameWall(Host(0x10), first10));
-  // The fixup table holds the reverted state, in first-recorded order; the
-  // saved state survives the host scribbling over what it was sent.
-  EXPECT_EQ(ChangeTables_Count(ofMaster), 2);
-  EXPECT_TRUE(SameWall(*(const WALL_DATA *)FixupPayload(ofMaster), first10));
-  EXPECT_TRUE(SameWall(*(const WALL_DATA *)FindRevertTableEntry(OFT_WALL, dwSec, 0x10), first10));
+  EXPECT_EQ(fhSentTags, (std::vector<uint32_t>{0x11, 0x10}));
+  EXPECT_TRUE(Same(fhSent[0], first11));
+  EXPECT_TRUE(Same(fhSent[1], first10));
+  EXPECT_TRUE(Same(*(const WALL_DATA *)FixupPayload(ofMaster), first10));
+  EXPECT_TRUE(Same(*(const WALL_DATA *)FindRevertTableEntry(OFT_WALL, dwSec, 0x10), first10));
   EXPECT_EQ(FindRevertTableEntry(OFT_WALL, dwSec, 0x13), nullptr);
 }
 
-TEST_F(WallFlow, NoHostOrNoWallsSendsNothing) {
-  std::vector<uint32_t> tags = {0x10};
-  WINWALL_RESULTS wr;
-  memset(&wr, 0, sizeof(wr));
-  EXPECT_TRUE(CreateWallData(nullptr, &wr, dwSec, tags.data(), 1));
-  EXPECT_TRUE(PostWallResults(nullptr, &wr, dwSec, tags.data(), 1));
-  EXPECT_TRUE(PostWallResults(FakeHost, &wr, dwSec, nullptr, 0));
-  EXPECT_TRUE(RevertWallDialog(FakeHost, dwSec, tags.data(), 0));
-  EXPECT_EQ(fhReads, 0);
-  EXPECT_TRUE(fhSent.empty());
-  EXPECT_EQ(ofMaster, nullptr);
-  EXPECT_EQ(orMaster, nullptr);
+TEST_F(WallFlow, AWallTheHostNoLongerAnswersForGetsNothing) {
+  std::vector<uint32_t> tags = {0x10, 0x11};
+  WINWALL_RESULTS wr = Gather(tags);
+  fhWalls[0].bGone = true;
+  EXPECT_TRUE(PostWallResults(FakeHost, &wr, dwSec, tags.data(), 2));
+  EXPECT_TRUE(RevertWallDialog(FakeHost, dwSec, tags.data(), 2));
+  EXPECT_EQ(fhSentTags, (std::vector<uint32_t>{0x11, 0x11}));
+  EXPECT_EQ(ChangeTables_Count(ofMaster), 1);
+  // No host at all: nothing read, sent or recorded.
+  EXPECT_TRUE(PostWallResults(nullptr, &wr, 0x52, tags.data(), 2));
+  EXPECT_TRUE(CreateWallData(nullptr, &wr, 0x52, tags.data(), 2));
+  EXPECT_EQ(ChangeTables_Count(ofMaster) + ChangeTables_Count(orMaster), 3);
 }
 
 } // namespace
