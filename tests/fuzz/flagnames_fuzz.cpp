@@ -24,26 +24,20 @@ bool IsNameByte(unsigned char c) {
   return c >= 0x20 && c <= 0x7F;
 }
 
-// A table whose 32 slots are separate heap blocks of exactly 120 bytes, so
-// a write past a slot is caught.
-struct Table {
+// The 32 slots are separate heap blocks of exactly 120 bytes, so a write
+// past a slot is caught.
+void FuzzTable(const uint8_t *data, size_t size) {
+  std::vector<std::vector<char>> block(KRED_FLAG_NAMES, std::vector<char>(KRED_FLAG_NAME_LEN));
   char *slots[KRED_FLAG_NAMES];
-  Table() {
-    for (char *&p : slots)
-      p = (char *)calloc(1, KRED_FLAG_NAME_LEN);
-  }
-  ~Table() {
-    for (char *p : slots)
-      free(p);
-  }
-  Table(const Table &) = delete;
-  Table &operator=(const Table &) = delete;
-};
-
-void CheckTable(const Table &t, int cNames) {
+  for (int i = 0; i < KRED_FLAG_NAMES; i++)
+    slots[i] = block[i].data();
+  NF_SOURCE src;
+  NF_MEMORY mem;
+  FlagNames_MemorySource(&src, &mem, data, size);
+  int cNames = FlagNames_ReadAll(&src, slots);
   Check(cNames >= 0 && cNames <= KRED_FLAG_NAMES, "more than 32 names");
   for (int i = 0; i < KRED_FLAG_NAMES; i++) {
-    const char *p = t.slots[i];
+    const char *p = slots[i];
     const void *pEnd = memchr(p, 0, KRED_FLAG_NAME_LEN);
     Check(pEnd != nullptr, "slot not terminated");
     size_t n = (size_t)((const char *)pEnd - p);
@@ -83,15 +77,6 @@ void FuzzReader(const uint8_t *data, size_t size) {
   }
   Check(sAll == NameBytes(data, size), "names differ from the stream's name bytes");
   Check(nfReadLine(&src, buf.data(), iLen) == 0, "reader went on after its end");
-}
-
-void FuzzTable(const uint8_t *data, size_t size) {
-  Table tMem;
-  NF_SOURCE src;
-  NF_MEMORY mem;
-  FlagNames_MemorySource(&src, &mem, data, size);
-  int cMem = FlagNames_ReadAll(&src, tMem.slots);
-  CheckTable(tMem, cMem);
 }
 
 void FuzzPath(const uint8_t *data, size_t size) {
