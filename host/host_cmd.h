@@ -17,6 +17,9 @@ struct CMD_DEF {
   const char *szName;
   int iMin, iMax; // argument counts
   PFN_CMD pfn;
+  // Checks the arguments when the scenario is read (--check-script too);
+  // a bad one is a ScriptError. Commands without one check when they run.
+  PFN_CMD pfnCheck;
 };
 
 // ---- the run (host_script.cpp)
@@ -42,6 +45,9 @@ template <typename... ARGS> static bool Check(bool bOk, const char *szFmt, ARGS.
 // A bad scenario: "file:line: message" on standard error, exit code 2.
 [[noreturn]] void ScriptError(int iLine, const char *szFmt, ...);
 long long ArgInt(const CMD &c, size_t i);
+// A 32-bit value: -0x80000000 to 0xFFFFFFFF, negative ones as their two's
+// complement.
+uint32_t ArgU32(const CMD &c, size_t i);
 double ArgFloat(const CMD &c, size_t i);
 bool IsWord(const CMD &c, size_t i, const char *sz);
 bool IsAbsolute(const std::string &s);
@@ -78,6 +84,14 @@ bool cmd_Print(const CMD &c);
 bool cmd_Textures(const CMD &c);
 bool cmd_LevelName(const CMD &c);
 bool cmd_BlockEditor(const CMD &c);
+bool cmd_RewakeOnClose(const CMD &c);
+bool chk_RewakeOnClose(const CMD &c);
+bool cmd_ExpectRewake(const CMD &c);
+bool chk_ExpectRewake(const CMD &c);
+bool cmd_PaletteAnswer(const CMD &c);
+bool chk_PaletteAnswer(const CMD &c);
+bool cmd_ResourceText(const CMD &c);
+bool chk_ResourceText(const CMD &c);
 
 // ---- frames (host_frames.cpp)
 bool cmd_Pos(const CMD &c);
@@ -89,6 +103,8 @@ bool cmd_FrameTiming(const CMD &c);
 bool cmd_TimeRepaint(const CMD &c);
 
 // ---- windows (host_windows.cpp)
+// Token i is "main" or title:"..." (a scenario error otherwise).
+void CheckWindowArg(const CMD &c, size_t i);
 // The window named by token i ("main" or title:"..."); a missing one fails
 // the command (null).
 HWND NeedWindow(const CMD &c, size_t i);
@@ -132,6 +148,12 @@ bool cmd_Select(const CMD &c);
 bool cmd_ExpectListValue(const CMD &c);
 bool cmd_ExpectItem(const CMD &c);
 bool cmd_ExpectState(const CMD &c);
+bool cmd_SetCheck(const CMD &c);
+bool chk_SetCheck(const CMD &c);
+bool cmd_SelectQuiet(const CMD &c);
+bool chk_SelectQuiet(const CMD &c);
+bool cmd_RawMessage(const CMD &c);
+bool chk_RawMessage(const CMD &c);
 
 // ---- requests and message boxes (host_requests.cpp)
 bool cmd_ClearRequests(const CMD &c);
@@ -141,11 +163,28 @@ bool cmd_ExpectMsgbox(const CMD &c);
 bool cmd_ExpectNoMsgbox(const CMD &c);
 bool cmd_ClearMsgboxes(const CMD &c);
 bool cmd_MsgboxAnswer(const CMD &c);
+bool cmd_MsgboxHold(const CMD &c);
+bool chk_MsgboxHold(const CMD &c);
+bool cmd_MsgboxDismiss(const CMD &c);
+bool cmd_ExpectMsgboxState(const CMD &c);
+bool chk_MsgboxTimeout(const CMD &c);
 
-// ---- level data (host_level.cpp)
+// ---- GDI objects (host_gdi.cpp)
+bool cmd_PrintGdiObjects(const CMD &c);
+bool cmd_MarkGdiObjects(const CMD &c);
+bool chk_MarkGdiObjects(const CMD &c);
+bool cmd_ExpectGdiObjects(const CMD &c);
+bool chk_ExpectGdiObjects(const CMD &c);
+
+// ---- level data (host_level.cpp) and records the editor sent (host_sent.cpp)
 bool cmd_ExpectSector(const CMD &c);
-bool cmd_SetSector(const CMD &c);
 bool cmd_ExpectWall(const CMD &c);
+bool chk_ExpectField(const CMD &c);
+bool cmd_SetField(const CMD &c); // set-sector, set-wall
+bool chk_SetField(const CMD &c);
+bool cmd_MarkLevel(const CMD &c);
+bool cmd_ExpectSent(const CMD &c);
+bool chk_ExpectSent(const CMD &c);
 
 // ---- files and registry (host_files.cpp)
 bool cmd_ExpectFile(const CMD &c);

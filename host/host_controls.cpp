@@ -227,3 +227,86 @@ bool cmd_ExpectState(const CMD &c) {
   return Check(bHave == bWant, "control %s is %s%s", c.tok[2].s.c_str(), bHave ? "" : "not ",
                bEnabled ? "enabled" : "visible");
 }
+
+// set-check WIN ID STATE: the state, then the notification a user's click
+// sends the button's parent.
+bool chk_SetCheck(const CMD &c) {
+  CheckWindowArg(c, 1);
+  ArgInt(c, 2);
+  long long v = ArgInt(c, 3);
+  if (v < 0 || v > 2)
+    ScriptError(c.iLine, "set-check WIN ID 0|1|2");
+  return true;
+}
+
+bool cmd_SetCheck(const CMD &c) {
+  chk_SetCheck(c);
+  HWND h = NeedControl(c, 1, 2);
+  if (!h || !Send(h, BM_SETCHECK, (WPARAM)ArgInt(c, 3), 0))
+    return false;
+  return Send(GetParent(h), WM_COMMAND, MAKEWPARAM((WORD)GetDlgCtrlID(h), BN_CLICKED), (LPARAM)h);
+}
+
+bool chk_SelectQuiet(const CMD &c) {
+  CheckWindowArg(c, 1);
+  ArgInt(c, 2);
+  ArgInt(c, 3);
+  return true;
+}
+
+// select-quiet WIN ID INDEX: the selection alone, as a program sets it.
+bool cmd_SelectQuiet(const CMD &c) {
+  HWND h = NeedControl(c, 1, 2);
+  long long i = ArgInt(c, 3);
+  DWORD_PTR r;
+  if (!h || !SendList(h, CB_SETCURSEL, LB_SETCURSEL, (WPARAM)i, 0, &r))
+    return false;
+  return Act((LONG_PTR)r == i || (i == -1 && (LONG_PTR)r == -1), "control %s has no item %lld",
+             c.tok[2].s.c_str(), i);
+}
+
+// post WIN MSG WPARAM LPARAM, post-ctl WIN ID MSG WPARAM LPARAM and
+// send WIN MSG WPARAM LPARAM [expect RESULT]: a raw message, posted (for
+// what starts a modal loop) or sent with the usual time-out.
+bool chk_RawMessage(const CMD &c) {
+  CheckWindowArg(c, 1);
+  bool bCtl = c.tok[0].s == "post-ctl";
+  size_t i = bCtl ? 3 : 2;
+  if (bCtl)
+    ArgInt(c, 2);
+  ArgU32(c, i);
+  ArgU32(c, i + 1);
+  ArgU32(c, i + 2);
+  if (c.tok[0].s == "send" && c.tok.size() > 5) {
+    if (!IsWord(c, 5, "expect") || c.tok.size() != 7)
+      ScriptError(c.iLine, "send WIN MSG WPARAM LPARAM [expect RESULT]");
+    ArgU32(c, 6);
+  } else if (c.tok.size() > i + 3) {
+    ScriptError(c.iLine, "%s: too many arguments", c.tok[0].s.c_str());
+  }
+  return true;
+}
+
+bool cmd_RawMessage(const CMD &c) {
+  chk_RawMessage(c);
+  const std::string &kw = c.tok[0].s;
+  bool bCtl = kw == "post-ctl";
+  HWND h = bCtl ? NeedControl(c, 1, 2) : NeedWindow(c, 1);
+  if (!h)
+    return false;
+  size_t i = bCtl ? 3 : 2;
+  UINT msg = ArgU32(c, i);
+  WPARAM wp = ArgU32(c, i + 1);
+  LPARAM lp = (LPARAM)ArgU32(c, i + 2);
+  if (kw != "send")
+    return Act(PostMessageA(h, msg, wp, lp) != 0, "PostMessage %#x failed (error %lu)", msg,
+               (unsigned long)GetLastError());
+  DWORD_PTR r;
+  if (!Send(h, msg, wp, lp, &r))
+    return false;
+  if (c.tok.size() < 7)
+    return true;
+  uint32_t dwWant = ArgU32(c, 6);
+  return Check((uint32_t)r == dwWant, "message %#x answered %lu (%#lx), expected %s", msg,
+               (unsigned long)r, (unsigned long)r, c.tok[6].s.c_str());
+}

@@ -81,16 +81,21 @@ bool cmd_ExpectMsgbox(const CMD &c) {
   const std::string &want = c.tok[1].s;
   DWORD dwMs = c.tok.size() > 2 ? (DWORD)ArgInt(c, 2) : 2000;
   DWORD t0 = GetTickCount();
-  std::vector<MSGBOX_SEEN> seen;
+  // Each expectation accounts for one box: it waits for one that no earlier
+  // expectation took, but a box already taken still satisfies it.
+  int r;
   for (;;) {
-    WinMsgboxSnapshot(seen);
-    for (const MSGBOX_SEEN &m : seen)
-      if (bPrefix ? m.szText.compare(0, want.size(), want) == 0 : m.szText == want)
-        return Check(true, "");
+    r = WinMsgboxTake(want, bPrefix);
+    if (r == 1)
+      return Check(true, "");
     if (GetTickCount() - t0 >= dwMs)
       break;
     Sleep(10);
   }
+  if (r == 0)
+    return Check(true, "");
+  std::vector<MSGBOX_SEEN> seen;
+  WinMsgboxSnapshot(seen);
   std::string szSeen;
   for (const MSGBOX_SEEN &m : seen)
     szSeen += " \"" + m.szText + "\"";
@@ -122,4 +127,47 @@ bool cmd_MsgboxAnswer(const CMD &c) {
     }
   WinSetMsgboxAnswer((int)ArgInt(c, 1));
   return true;
+}
+
+bool chk_MsgboxHold(const CMD &c) {
+  if (!IsWord(c, 1, "on") && !IsWord(c, 1, "off"))
+    ScriptError(c.iLine, "msgbox-hold on|off");
+  return true;
+}
+
+bool cmd_MsgboxHold(const CMD &c) {
+  chk_MsgboxHold(c);
+  WinSetMsgboxHold(IsWord(c, 1, "on"));
+  return true;
+}
+
+bool cmd_MsgboxDismiss(const CMD &) {
+  if (WinMsgboxDismissHeld() == 0)
+    HostOut("msgbox-dismiss: no message box is held");
+  return true;
+}
+
+bool chk_MsgboxTimeout(const CMD &c) {
+  if (c.tok.size() > 2)
+    ArgInt(c, 2);
+  return true;
+}
+
+// expect-msgbox-open "TEXT": a box with that text is shown (and held) now;
+// expect-msgbox-gone "TEXT": no box with that text is open any more.
+bool cmd_ExpectMsgboxState(const CMD &c) {
+  bool bOpen = c.tok[0].s == "expect-msgbox-open";
+  const std::string &szText = c.tok[1].s;
+  DWORD dwMs = c.tok.size() > 2 ? (DWORD)ArgInt(c, 2) : 2000;
+  DWORD t0 = GetTickCount();
+  for (;;) {
+    bool bHave = bOpen ? WinMsgboxOpen(szText) : !WinMsgboxShown(szText);
+    if (bHave)
+      return Check(true, "");
+    if (GetTickCount() - t0 >= dwMs)
+      break;
+    Sleep(10);
+  }
+  return Check(false, bOpen ? "no message box \"%s\" is open" : "message box \"%s\" is still open",
+               szText.c_str());
 }

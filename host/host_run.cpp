@@ -46,12 +46,68 @@ uint32_t KillFlag() {
   return gdwKillFlag;
 }
 
-// Is an editor thread of ours still alive?
-bool EditorAlive() {
-  for (HANDLE h : gEditorThreads)
+// Every thread that appeared during a WakeUpDLL is the editor's. Runs may
+// overlap (a run woken from the previous run's closing), so the list is
+// shared with the closing editor thread.
+static SRWLOCK srwThreads = SRWLOCK_INIT;
+static std::vector<HANDLE> editorThreads;
+
+void HostTakeNewThreads(const std::vector<DWORD> &before) {
+  std::vector<DWORD> after;
+  WinThreadIds(after);
+  AcquireSRWLockExclusive(&srwThreads);
+  for (DWORD id : after) {
+    if (std::find(before.begin(), before.end(), id) != before.end())
+      continue;
+    HANDLE h = OpenThread(SYNCHRONIZE, FALSE, id);
+    if (h)
+      editorThreads.push_back(h);
+  }
+  ReleaseSRWLockExclusive(&srwThreads);
+}
+
+void HostEditorThreads(std::vector<HANDLE> &out) {
+  AcquireSRWLockShared(&srwThreads);
+  out = editorThreads;
+  ReleaseSRWLockShared(&srwThreads);
+}
+
+// Forgets the threads that have ended. Only the host's thread calls it, and
+// only it holds copies of the list.
+static void PruneEditorThreads() {
+  AcquireSRWLockExclusive(&srwThreads);
+  auto it = std::remove_if(editorThreads.begin(), editorThreads.end(), [](HANDLE h) {
+    if (WaitForSingleObject(h, 0) == WAIT_TIMEOUT)
+      return false;
+    CloseHandle(h);
+    return true;
+  });
+  editorThreads.erase(it, editorThreads.end());
+  ReleaseSRWLockExclusive(&srwThreads);
+}
+
+static bool AnyAlive(const std::vector<HANDLE> &threads) {
+  for (HANDLE h : threads)
     if (WaitForSingleObject(h, 0) == WAIT_TIMEOUT)
       return true;
   return false;
+}
+
+static bool WaitThreads(const std::vector<HANDLE> &threads, DWORD dwMs) {
+  DWORD t0 = GetTickCount();
+  while (AnyAlive(threads)) {
+    if (GetTickCount() - t0 > dwMs)
+      return false;
+    Sleep(5);
+  }
+  return true;
+}
+
+// Is an editor thread of ours still alive?
+bool EditorAlive() {
+  std::vector<HANDLE> threads;
+  HostEditorThreads(threads);
+  return AnyAlive(threads);
 }
 
 bool WaitEditorThreads(DWORD dwMs) {
@@ -65,7 +121,10 @@ bool WaitEditorThreads(DWORD dwMs) {
 }
 
 void HostExit(int iCode) {
-  // End a running editor by the kill handshake before the library goes.
+  // No new run from this one's closing, and no box held open: end a running
+  // editor by the kill handshake before the library goes.
+  giRewakeArmed = 0;
+  WinSetMsgboxHold(false);
   bool bClean = true;
   if (ghDll && EditorAlive()) {
     if (!gbQuiet)
@@ -89,6 +148,7 @@ void HostExit(int iCode) {
     fflush(stdout);
     ExitProcess(2);
   }
+  WinFailUnaccountedMsgboxes();
   HostOut("%d passed, %d failed", giPassed, giFailed);
   ExitProcess(giFailed ? 1 : (UINT)iCode);
 }
@@ -131,20 +191,14 @@ bool cmd_Wake(const CMD &c) {
     else
       ScriptError(c.iLine, "wake [null] [expect N]");
   }
-  std::vector<DWORD> before, after;
+  PruneEditorThreads();
+  std::vector<DWORD> before;
   WinThreadIds(before);
   giClosingCount = 0;
   giWakeState = 1;
   uint32_t r = pfnWakeUpDLL(bNull ? nullptr : HostService);
   giWakeState = 2;
-  WinThreadIds(after);
-  for (DWORD id : after) {
-    if (std::find(before.begin(), before.end(), id) != before.end())
-      continue;
-    HANDLE h = OpenThread(SYNCHRONIZE, FALSE, id);
-    if (h)
-      gEditorThreads.push_back(h);
-  }
+  HostTakeNewThreads(before);
   return Check(r == (uint32_t)llExpect, "WakeUpDLL returned %u, expected %lld", r, llExpect);
 }
 
@@ -153,6 +207,9 @@ bool cmd_Kill(const CMD &c) {
     return false;
   DWORD dwMs = c.tok.size() > 1 ? (DWORD)ArgInt(c, 1) : 3000;
   bool bWait = c.tok[0].s == "kill";
+  // The threads this kill ends; a run woken while it closes goes on.
+  std::vector<HANDLE> threads;
+  HostEditorThreads(threads);
   gdwKillFlag = 1;
   MemoryBarrier();
   uint32_t r = pfnKillOffDLL((uint32_t *)&gdwKillFlag);
@@ -166,7 +223,7 @@ bool cmd_Kill(const CMD &c) {
   if (!Check(KillFlag() == 0, "the editor did not clear the kill flag within %lu ms",
              (unsigned long)dwMs))
     return false;
-  WaitEditorThreads(2000);
+  WaitThreads(threads, 2000);
   return true;
 }
 
@@ -232,5 +289,110 @@ bool cmd_LevelName(const CMD &c) {
 
 bool cmd_BlockEditor(const CMD &c) {
   giBlockEditorMs = (int)ArgInt(c, 1);
+  return true;
+}
+
+// ---- a run woken from the previous run's closing
+
+static std::atomic<int> iRewakeDone{0};
+static std::atomic<uint32_t> dwRewakeResult{0};
+
+void HostRewakeInline() {
+  HostOut("host: request 1000: WakeUpDLL from the closing thread");
+  std::vector<DWORD> before;
+  WinThreadIds(before);
+  giWakeState = 1;
+  uint32_t r = pfnWakeUpDLL(HostService);
+  giWakeState = 2;
+  HostTakeNewThreads(before);
+  dwRewakeResult = r;
+  iRewakeDone = 1;
+  HostOut("host: WakeUpDLL from request 1000 returned %u", r);
+}
+
+bool chk_RewakeOnClose(const CMD &c) {
+  if (!IsWord(c, 1, "inline") && !IsWord(c, 1, "off"))
+    ScriptError(c.iLine, "rewake-on-close inline|off");
+  return true;
+}
+
+bool cmd_RewakeOnClose(const CMD &c) {
+  chk_RewakeOnClose(c);
+  if (IsWord(c, 1, "inline")) {
+    iRewakeDone = 0;
+    giRewakeArmed = 1;
+  } else {
+    giRewakeArmed = 0;
+  }
+  return true;
+}
+
+bool chk_ExpectRewake(const CMD &c) {
+  ArgInt(c, 1);
+  if (c.tok.size() > 2)
+    ArgInt(c, 2);
+  return true;
+}
+
+bool cmd_ExpectRewake(const CMD &c) {
+  uint32_t dwWant = (uint32_t)ArgInt(c, 1);
+  DWORD dwMs = c.tok.size() > 2 ? (DWORD)ArgInt(c, 2) : 2000;
+  DWORD t0 = GetTickCount();
+  while (!iRewakeDone && GetTickCount() - t0 < dwMs)
+    Sleep(5);
+  if (!Check(iRewakeDone != 0, "no request 1000 woke the editor again within %lu ms",
+             (unsigned long)dwMs))
+    return false;
+  return Check(dwRewakeResult == dwWant, "WakeUpDLL from request 1000 returned %u, expected %u",
+               dwRewakeResult.load(), dwWant);
+}
+
+// ---- answers of a bad host
+
+static bool bPaletteFillNothing, bPaletteCounts;
+static uint32_t dwPaletteMaps, dwPaletteShades;
+
+bool chk_PaletteAnswer(const CMD &c) {
+  if (IsWord(c, 1, "counts") && c.tok.size() == 4) {
+    ArgU32(c, 2);
+    ArgU32(c, 3);
+  } else if (!(IsWord(c, 1, "normal") || IsWord(c, 1, "fill-nothing")) || c.tok.size() != 2) {
+    ScriptError(c.iLine, "palette-answer normal|fill-nothing|counts CMAPS SHADES");
+  }
+  return true;
+}
+
+bool cmd_PaletteAnswer(const CMD &c) {
+  chk_PaletteAnswer(c);
+  if (IsWord(c, 1, "normal")) {
+    bPaletteFillNothing = bPaletteCounts = false;
+  } else if (IsWord(c, 1, "fill-nothing")) {
+    bPaletteFillNothing = true;
+  } else {
+    bPaletteCounts = true;
+    dwPaletteMaps = ArgU32(c, 2);
+    dwPaletteShades = ArgU32(c, 3);
+  }
+  HostSetPaletteAnswer(bPaletteFillNothing, bPaletteCounts, dwPaletteMaps, dwPaletteShades);
+  return true;
+}
+
+bool chk_ResourceText(const CMD &c) {
+  size_t n = c.tok[1].s.size();
+  if (n < 1 || n > 4)
+    ScriptError(c.iLine, "resource-text: the code \"%s\" must have 1 to 4 characters",
+                c.tok[1].s.c_str());
+  return true;
+}
+
+bool cmd_ResourceText(const CMD &c) {
+  chk_ResourceText(c);
+  uint32_t dwCode = LevelResourceCode(c.tok[1].s.c_str());
+  if (IsWord(c, 2, "none"))
+    HostSetResourceText(dwCode, RT_NONE, nullptr);
+  else if (IsWord(c, 2, "level"))
+    HostSetResourceText(dwCode, RT_LEVEL, nullptr);
+  else
+    HostSetResourceText(dwCode, RT_TEXT, c.tok[2].s.c_str());
   return true;
 }

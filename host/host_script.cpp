@@ -101,6 +101,13 @@ long long ArgInt(const CMD &c, size_t i) {
   return bNeg ? -(long long)u : (long long)u;
 }
 
+uint32_t ArgU32(const CMD &c, size_t i) {
+  long long v = ArgInt(c, i);
+  if (v < -0x80000000ll || v > 0xFFFFFFFFll)
+    ScriptError(c.iLine, "%s does not fit in 32 bits", c.tok[i].s.c_str());
+  return (uint32_t)v;
+}
+
 double ArgFloat(const CMD &c, size_t i) {
   if (i >= c.tok.size())
     ScriptError(c.iLine, "%s: missing value", c.tok[0].s.c_str());
@@ -190,6 +197,8 @@ bool ReadScenario(const std::string &szPath, std::vector<CMD> &cmds) {
               iLine, d->szName, d->iMin, d->iMax, n);
       return false;
     }
+    if (d->pfnCheck)
+      d->pfnCheck(c);
     cmds.push_back(c);
   }
   return true;

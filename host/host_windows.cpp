@@ -9,12 +9,17 @@
 
 static int iSizingW, iSizingH; // result of the last "sizing"
 
-HWND NeedWindow(const CMD &c, size_t i) {
+void CheckWindowArg(const CMD &c, size_t i) {
   if (i >= c.tok.size())
     ScriptError(c.iLine, "missing window");
   const std::string &s = c.tok[i].s;
   if (s != "main" && s.compare(0, 6, "title:") != 0)
     ScriptError(c.iLine, "window must be main or title:\"...\", not \"%s\"", s.c_str());
+}
+
+HWND NeedWindow(const CMD &c, size_t i) {
+  CheckWindowArg(c, i);
+  const std::string &s = c.tok[i].s;
   HWND h = WinFind(s);
   if (!h)
     HostFail("no window %s", s.c_str());

@@ -116,6 +116,10 @@ int main(int argc, char **argv) {
   // that no real mouse move mixes with the view commands' messages.
   SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
 
+  // The records the editor sends are compared with the level as read until
+  // the scenario marks it again.
+  HostMarkLevel();
+
   giBaseThreads = WinCountThreads() + 1; // with the watcher about to start
   WinStartWatcher(dwTimeout);
 
