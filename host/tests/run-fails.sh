@@ -42,9 +42,12 @@ while IFS= read -r line; do
   cmd=${line%% ||| *}
   want=${line#* ||| }
   printf '%s\n' "$cmd" >"$scn"
-  msg=$(env -u DISPLAY wine "$host" --level "$(kred_winpath "$KRED_ROOT/data/demo.lvl")" \
-    --script "$(kred_winpath "$scn")" --check-script 2>&1 >/dev/null </dev/null)
+  # Into a file, not a pipe: a Wine server started here would inherit the
+  # pipe and hold the command substitution open until it ends.
+  env -u DISPLAY wine "$host" --level "$(kred_winpath "$KRED_ROOT/data/demo.lvl")" \
+    --script "$(kred_winpath "$scn")" --check-script >/dev/null 2>"$out/error.txt" </dev/null
   rc=$?
+  msg=$(cat "$out/error.txt")
   [ "$rc" = 2 ] || fail "'$cmd': exit code $rc, expected 2"
   grep -qF -- "error.scn:1: $want" <<<"$msg" || fail "'$cmd': \"$msg\", expected \"$want\""
 done <"$here/script-errors.txt"
