@@ -36,6 +36,10 @@ while IFS= read -r want; do
 done < <(sed -n 's/^# want-out: //p' "$here/fails.scn")
 
 kred_wine_prefix || exit 2
+# A display of its own, as for a scenario: a Wine session started without
+# one would leave the later runs of the session without windows.
+trap kred_xvfb_stop EXIT
+KRED_XVFB_LOG="$out/xvfb.log" kred_xvfb_start || exit 2
 scn="$out/error.scn"
 while IFS= read -r line; do
   case "$line" in '' | '#'*) continue ;; esac
@@ -44,7 +48,7 @@ while IFS= read -r line; do
   printf '%s\n' "$cmd" >"$scn"
   # Into a file, not a pipe: a Wine server started here would inherit the
   # pipe and hold the command substitution open until it ends.
-  env -u DISPLAY wine "$host" --level "$(kred_winpath "$KRED_ROOT/data/demo.lvl")" \
+  wine "$host" --level "$(kred_winpath "$KRED_ROOT/data/demo.lvl")" \
     --script "$(kred_winpath "$scn")" --check-script >/dev/null 2>"$out/error.txt" </dev/null
   rc=$?
   msg=$(cat "$out/error.txt")
