@@ -82,6 +82,7 @@ bool cmd_EditorToTop(const CMD &c);
 bool cmd_Wait(const CMD &c);
 bool cmd_Print(const CMD &c);
 bool cmd_Textures(const CMD &c);
+bool cmd_TextureSize(const CMD &c);
 bool cmd_LevelName(const CMD &c);
 bool cmd_BlockEditor(const CMD &c);
 bool cmd_RewakeOnClose(const CMD &c);
@@ -101,6 +102,7 @@ bool cmd_Actor(const CMD &c);
 bool cmd_ExpectUpdate(const CMD &c);
 bool cmd_FrameTiming(const CMD &c);
 bool cmd_TimeRepaint(const CMD &c);
+bool cmd_TimeCommand(const CMD &c);
 
 // ---- windows (host_windows.cpp)
 // Token i is "main" or title:"..." (a scenario error otherwise).
@@ -181,6 +183,8 @@ bool cmd_ExpectSector(const CMD &c);
 bool cmd_ExpectWall(const CMD &c);
 bool chk_ExpectField(const CMD &c);
 bool cmd_SetField(const CMD &c); // set-sector, set-wall
+bool cmd_RefuseWall(const CMD &c);
+bool chk_RefuseWall(const CMD &c);
 bool chk_SetField(const CMD &c);
 bool cmd_MarkLevel(const CMD &c);
 bool cmd_ExpectSent(const CMD &c);
