@@ -52,8 +52,8 @@ double ArgFloat(const CMD &c, size_t i);
 bool IsWord(const CMD &c, size_t i, const char *sz);
 bool IsAbsolute(const std::string &s);
 std::string JoinPath(const std::string &dir, const std::string &name);
-// "out:NAME" is in the output folder; other relative paths are taken from
-// the scenario's folder.
+// "out:NAME" is in the output folder, "dll:NAME" in the library's folder;
+// other relative paths are taken from the scenario's folder.
 std::string ResolvePath(const std::string &s);
 std::string DirOf(const std::string &s);
 bool ReadFileBytes(const std::string &szPath, std::string &out);
@@ -193,6 +193,9 @@ bool chk_ExpectSent(const CMD &c);
 // ---- files and registry (host_files.cpp)
 bool cmd_ExpectFile(const CMD &c);
 bool cmd_CopyFile(const CMD &c);
+bool cmd_PlaceFile(const CMD &c);
+// Puts back what place-file replaced; run once at the end of the run.
+void RestorePlacedFiles();
 bool cmd_DeleteFile(const CMD &c);
 bool cmd_MakeDir(const CMD &c);
 bool cmd_Reg(const CMD &c);

@@ -144,6 +144,7 @@ void HostExit(int iCode) {
     FreeLibrary(ghDll);
   if (bClean)
     ghDll = nullptr;
+  RestorePlacedFiles();
   if (iCode == 2) {
     fflush(stdout);
     ExitProcess(2);

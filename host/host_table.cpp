@@ -106,6 +106,7 @@ static const CMD_DEF cmdDefs[] = {
     {"expect-file-contains", 2, 2, cmd_ExpectFile, nullptr},
     {"expect-no-file", 1, 1, cmd_ExpectFile, nullptr},
     {"copy-file", 2, 2, cmd_CopyFile, nullptr},
+    {"place-file", 2, 2, cmd_PlaceFile, nullptr},
     {"delete-file", 1, 1, cmd_DeleteFile, nullptr},
     {"make-dir", 1, 1, cmd_MakeDir, nullptr},
     {"reg-set", 2, 2, cmd_Reg, nullptr},
