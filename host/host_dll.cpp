@@ -150,6 +150,9 @@ static uint32_t svc_Palette(PALETTE_REQUEST *pr) {
   return (uint32_t)tables.size();
 }
 
+std::atomic<bool> gbFixedUsage{false};
+RenderUsage gruFixed;
+
 uint32_t KRED_CDECL HostService(uint16_t wCode, uintptr_t dwArg) {
   bool bHost = GetCurrentThreadId() == gdwHostThread;
   EnterCriticalSection(&csLog);
@@ -332,6 +335,11 @@ double HostFrame(float x, float y, int16_t sHeading, int iForceSector) {
   ru.peakAdjoiningSectors = iAdjoins;
   ru.maxAdjoiningSectors = 128;
   ru.numSectorsVisited = 1 + iAdjoins + (int32_t)(dwFrameCount % 3);
+  if (gbFixedUsage.load()) {
+    EnterCriticalSection(&gcsLevel);
+    ru = gruFixed;
+    LeaveCriticalSection(&gcsLevel);
+  }
 
   double t0 = HostNowUs();
   gdwLastUpdateResult = pfnUpdatePosition(&eup);

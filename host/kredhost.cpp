@@ -282,8 +282,10 @@ static HWND NeedWindow(const CMD &c, size_t i) {
   if (i >= c.tok.size())
     ScriptError(c.iLine, "missing window");
   const std::string &s = c.tok[i].s;
-  if (s != "main" && s.compare(0, 6, "title:") != 0)
-    ScriptError(c.iLine, "window must be main or title:\"...\", not \"%s\"", s.c_str());
+  if (s != "main" && s.compare(0, 6, "title:") != 0 &&
+      !(s.compare(0, 8, "palette:") == 0 && atoi(s.c_str() + 8) >= 1))
+    ScriptError(c.iLine, "window must be main, title:\"...\" or palette:N, not \"%s\"",
+                s.c_str());
   HWND h = WinFind(s);
   if (!h)
     HostFail("no window %s", s.c_str());
@@ -1485,6 +1487,210 @@ static bool cmd_KeepGoing(const CMD &) {
   return true;
 }
 
+// ---------------------------------------------------------------------------
+// Measuring
+
+// ---- render statistics
+
+
+// render-usage V1 ... V9 | auto
+static bool cmd_RenderUsage(const CMD &c) {
+  if (c.tok.size() == 2 && IsWord(c, 1, "auto")) {
+    gbFixedUsage.store(false);
+    return true;
+  }
+  if (c.tok.size() != 10)
+    ScriptError(c.iLine, "render-usage takes nine numbers or \"auto\"");
+  int32_t v[9];
+  for (size_t i = 0; i < 9; i++) {
+    long long n = ArgInt(c, i + 1);
+    if (n < INT32_MIN || n > UINT32_MAX)
+      ScriptError(c.iLine, "render-usage: %lld does not fit 32 bits", n);
+    v[i] = (int32_t)(uint32_t)(n & 0xFFFFFFFFll);
+  }
+  EnterCriticalSection(&gcsLevel);
+  memcpy(&gruFixed, v, sizeof(gruFixed));
+  LeaveCriticalSection(&gcsLevel);
+  gbFixedUsage.store(true);
+  return true;
+}
+
+// ---- paint times
+
+// N repaints of control ID: invalidated and painted at once from the host's
+// thread (the paint runs on the editor thread). Fills took in microseconds.
+static bool msr_Paint(const CMD &c, long long n, std::vector<double> &took) {
+  HWND h = NeedControl(c, 1, 2);
+  if (!h)
+    return false;
+  for (long long i = 0; i < n; i++) {
+    double t0 = HostNowUs();
+    if (!RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW))
+      return Act(false, "control %lld could not be repainted", ArgInt(c, 2));
+    took.push_back(HostNowUs() - t0);
+  }
+  return true;
+}
+
+// time-paint WIN ID N
+static bool cmd_TimePaint(const CMD &c) {
+  long long n = ArgInt(c, 3);
+  if (n < 1 || n > 100000)
+    ScriptError(c.iLine, "time-paint: N must be 1 to 100000");
+  std::vector<double> took;
+  if (!msr_Paint(c, n, took))
+    return false;
+  std::sort(took.begin(), took.end());
+  HostOut("time-paint: median %.1f us, max %.1f us, %lld paints", took[took.size() / 2],
+          took.back(), n);
+  return true;
+}
+
+// expect-paint-max WIN ID N MAX_MS: every paint; expect-paint-median WIN ID N
+// MAX_MS: the median paint.
+static bool cmd_ExpectPaintMax(const CMD &c) {
+  const std::string &kw = c.tok[0].s;
+  long long n = ArgInt(c, 3);
+  if (n < 1 || n > 100000)
+    ScriptError(c.iLine, "%s: N must be 1 to 100000", kw.c_str());
+  double dLimit = ArgFloat(c, 4);
+  std::vector<double> took;
+  if (!msr_Paint(c, n, took))
+    return false;
+  std::sort(took.begin(), took.end());
+  bool bMedian = kw == "expect-paint-median";
+  double d = bMedian ? took[took.size() / 2] : took.back();
+  return Check(d <= dLimit * 1000.0, "%s paint took %.3f ms, expected at most %g ms",
+               bMedian ? "the median" : "a", d / 1000.0, dLimit);
+}
+
+// ---- timer ticks
+
+// WM_TIMER messages that the watched window's thread took from its queue,
+// with the time each was taken. Written by the hook on that thread.
+static CRITICAL_SECTION csTicks;
+static bool bTicksReady;
+static HWND hTickWindow;
+static HHOOK hTickHook;
+static std::vector<double> tickTimes;
+
+static LRESULT CALLBACK msr_TickHook(int nCode, WPARAM wParam, LPARAM lParam) {
+  if (nCode == HC_ACTION && wParam == PM_REMOVE) {
+    const MSG *pMsg = (const MSG *)lParam;
+    if (pMsg->message == WM_TIMER && pMsg->hwnd == hTickWindow) {
+      EnterCriticalSection(&csTicks);
+      tickTimes.push_back(HostNowUs());
+      LeaveCriticalSection(&csTicks);
+    }
+  }
+  return CallNextHookEx(hTickHook, nCode, wParam, lParam);
+}
+
+static void msr_StopTicks() {
+  if (hTickHook)
+    UnhookWindowsHookEx(hTickHook);
+  hTickHook = nullptr;
+}
+
+// watch-ticks WIN: from now on the timer messages of WIN are timed.
+static bool cmd_WatchTicks(const CMD &c) {
+  HWND h = NeedWindow(c, 1);
+  if (!h)
+    return false;
+  if (!bTicksReady) {
+    InitializeCriticalSection(&csTicks);
+    bTicksReady = true;
+  }
+  msr_StopTicks();
+  EnterCriticalSection(&csTicks);
+  tickTimes.clear();
+  hTickWindow = h;
+  LeaveCriticalSection(&csTicks);
+  DWORD dwThread = GetWindowThreadProcessId(h, nullptr);
+  hTickHook = SetWindowsHookExA(WH_GETMESSAGE, msr_TickHook, nullptr, dwThread);
+  return Act(hTickHook != nullptr, "cannot watch the timer of the window (error %lu)",
+             GetLastError());
+}
+
+// expect-ticks WIN MAX_GAP_MS: ends the watch; at least one tick came, and
+// no two ticks (nor the watch's end and the last tick) lie further apart.
+static bool cmd_ExpectTicks(const CMD &c) {
+  if (!bTicksReady || !hTickHook)
+    return Check(false, "no watch-ticks before");
+  HWND h = NeedWindow(c, 1);
+  double dLimit = ArgFloat(c, 2);
+  double tEnd = HostNowUs();
+  msr_StopTicks();
+  EnterCriticalSection(&csTicks);
+  std::vector<double> t = tickTimes;
+  bool bSame = h == hTickWindow;
+  LeaveCriticalSection(&csTicks);
+  if (!bSame)
+    return Check(false, "the ticks watched were those of another window");
+  if (t.empty())
+    return Check(false, "no timer tick came");
+  std::vector<double> gaps;
+  for (size_t i = 1; i < t.size(); i++)
+    gaps.push_back(t[i] - t[i - 1]);
+  gaps.push_back(tEnd - t.back());
+  std::vector<double> sorted = gaps;
+  std::sort(sorted.begin(), sorted.end());
+  double dMax = sorted.back();
+  HostOut("ticks: %zu, median gap %.1f ms, max gap %.1f ms", t.size(),
+          sorted[sorted.size() / 2] / 1000.0, dMax / 1000.0);
+  return Check(dMax <= dLimit * 1000.0, "the timer was %.1f ms without a tick, expected at most %g",
+               dMax / 1000.0, dLimit);
+}
+
+// ---- heap bytes
+
+static long long llHeapMark = -1;
+
+// Bytes in use in every heap of the process.
+static long long msr_HeapBytes() {
+  std::vector<HANDLE> heaps(64);
+  DWORD n = GetProcessHeaps((DWORD)heaps.size(), heaps.data());
+  if (n > heaps.size()) {
+    heaps.resize(n);
+    n = GetProcessHeaps((DWORD)heaps.size(), heaps.data());
+  }
+  long long llBytes = 0;
+  for (DWORD i = 0; i < n && i < heaps.size(); i++) {
+    if (!HeapLock(heaps[i]))
+      continue;
+    PROCESS_HEAP_ENTRY e = {};
+    while (HeapWalk(heaps[i], &e)) {
+      if (e.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+        llBytes += e.cbData;
+    }
+    HeapUnlock(heaps[i]);
+  }
+  return llBytes;
+}
+
+static bool cmd_PrintHeap(const CMD &) {
+  HostOut("heap: %lld bytes in use", msr_HeapBytes());
+  return true;
+}
+
+static bool cmd_MarkHeap(const CMD &) {
+  llHeapMark = msr_HeapBytes();
+  HostOut("heap: %lld bytes in use (marked)", llHeapMark);
+  return true;
+}
+
+// expect-heap MAX_GROWTH: the bytes in use now exceed the mark by at most
+// MAX_GROWTH.
+static bool cmd_ExpectHeap(const CMD &c) {
+  if (llHeapMark < 0)
+    return Check(false, "no mark-heap before");
+  long long llMax = ArgInt(c, 1);
+  long long llNow = msr_HeapBytes();
+  HostOut("heap: %lld bytes in use, %+lld since the mark", llNow, llNow - llHeapMark);
+  return Check(llNow - llHeapMark <= llMax, "the heap grew by %lld bytes, expected at most %lld",
+               llNow - llHeapMark, llMax);
+}
+
 struct CMD_DEF {
   const char *szName;
   int iMin, iMax; // argument counts
@@ -1555,6 +1761,17 @@ static const CMD_DEF cmdDefs[] = {
     {"expect-extra-threads", 1, 2, cmd_ExpectThreads},
     {"screenshot", 2, 2, cmd_Screenshot},
     {"list-windows", 0, 0, cmd_ListWindows},
+    {"render-usage", 1, 9, cmd_RenderUsage},
+    {"time-paint", 3, 3, cmd_TimePaint},
+    {"expect-paint-max", 4, 4, cmd_ExpectPaintMax},
+    {"expect-paint-median", 4, 4, cmd_ExpectPaintMax},
+    {"watch-ticks", 1, 1, cmd_WatchTicks},
+    {"expect-ticks", 2, 2, cmd_ExpectTicks},
+    {"print-heap", 0, 0, cmd_PrintHeap},
+    {"mark-heap", 0, 0, cmd_MarkHeap},
+    {"expect-heap", 1, 1, cmd_ExpectHeap},
+    {"repeat", 1, 1, nullptr},
+    {"end", 0, 0, nullptr},
     {"clear-requests", 0, 0, cmd_ClearRequests},
     {"expect-request", 1, 8, cmd_ExpectRequest},
     {"expect-no-request", 1, 5, cmd_ExpectRequest},
@@ -1595,6 +1812,8 @@ static bool ReadScenario(const std::string &szPath, std::vector<CMD> &cmds) {
   size_t pos = 0;
   int iLine = 0;
   std::string line;
+  // Open "repeat" blocks: where each starts in cmds, and how often it runs.
+  std::vector<std::pair<size_t, int>> repeats;
   while (TokNextLine(text, pos, line)) {
     iLine++;
     CMD c;
@@ -1617,8 +1836,30 @@ static bool ReadScenario(const std::string &szPath, std::vector<CMD> &cmds) {
               iLine, d->szName, d->iMin, d->iMax, n);
       return false;
     }
+    if (c.tok[0].s == "repeat") {
+      long long nTimes = ArgInt(c, 1);
+      if (nTimes < 1 || nTimes > 10000)
+        ScriptError(iLine, "repeat: N must be 1 to 10000");
+      repeats.push_back(std::make_pair(cmds.size(), (int)nTimes));
+      continue;
+    }
+    if (c.tok[0].s == "end") {
+      if (repeats.empty())
+        ScriptError(iLine, "\"end\" without \"repeat\"");
+      size_t iFirst = repeats.back().first;
+      int nTimes = repeats.back().second;
+      repeats.pop_back();
+      std::vector<CMD> block(cmds.begin() + (long)iFirst, cmds.end());
+      if (block.size() * (size_t)nTimes > 1000000)
+        ScriptError(iLine, "repeat: too many commands");
+      for (int k = 1; k < nTimes; k++)
+        cmds.insert(cmds.end(), block.begin(), block.end());
+      continue;
+    }
     cmds.push_back(c);
   }
+  if (!repeats.empty())
+    ScriptError(iLine, "\"repeat\" without \"end\"");
   return true;
 }
 
