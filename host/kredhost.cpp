@@ -910,13 +910,16 @@ static bool cmd_InitMenu(const CMD &c) {
   return h && Send(h, WM_INITMENU, (WPARAM)GetMenu(h), 0);
 }
 
+// resize WIN W H: the outer size; move WIN X Y: the screen position.
 static bool cmd_Resize(const CMD &c) {
   HWND h = NeedWindow(c, 1);
   if (!h)
     return false;
-  int w = (int)ArgInt(c, 2), hgt = (int)ArgInt(c, 3);
+  int a = (int)ArgInt(c, 2), b = (int)ArgInt(c, 3);
+  bool bMove = c.tok[0].s == "move";
   // Synchronous: a hung editor is caught by the run's time-out.
-  if (!SetWindowPos(h, nullptr, 0, 0, w, hgt, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
+  if (!SetWindowPos(h, nullptr, bMove ? a : 0, bMove ? b : 0, bMove ? 0 : a, bMove ? 0 : b,
+                    (bMove ? SWP_NOSIZE : SWP_NOMOVE) | SWP_NOZORDER | SWP_NOACTIVATE))
     return Act(false, "SetWindowPos failed");
   return true;
 }
@@ -1747,6 +1750,7 @@ static const CMD_DEF cmdDefs[] = {
     {"close", 1, 1, cmd_Close},
     {"initmenu", 1, 1, cmd_InitMenu},
     {"resize", 3, 3, cmd_Resize},
+    {"move", 3, 3, cmd_Resize},
     {"sizing", 3, 3, cmd_Sizing},
     {"expect-sizing", 2, 2, cmd_ExpectSizing},
     {"expect-window-size", 3, 4, cmd_ExpectSize},
