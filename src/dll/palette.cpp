@@ -129,8 +129,12 @@ static void Pal_Refresh(HWND hDlg) {
       pds->iMaxColorMaps = iCount;
     else
       pds->iMaxShades = iCount;
-    if (n >= iCount)
-      Pal_SetPosText(hDlg, "N/A"); // the host has no such table any more
+    if (n >= iCount) {
+      // The host has no such table (any more): whatever it wrote is not
+      // shown, the grid is blank.
+      memset(Table, 0, sizeof(Table));
+      Pal_SetPosText(hDlg, "N/A");
+    }
   } else {
     for (int i = 0; i < 256; i++)
       Table[i] = (uint8_t)i;
