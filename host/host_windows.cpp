@@ -222,8 +222,16 @@ static bool ReadControlPixels(const CMD &c, int x, int y, int w, int hgt,
   HWND h = NeedControl(c, 1, 2);
   if (!h)
     return false;
-  return WinReadPixels(h, x, y, w, hgt, px) ||
-         Check(false, "cannot read the pixels of control %s", c.tok[2].s.c_str());
+  // A control painted on WM_PAINT: let a pending paint finish first (sent to
+  // the editor thread and waited for), so the pixels are not read halfway.
+  // A window with its own DC may still be busy on the editor thread: retry.
+  RedrawWindow(h, nullptr, nullptr, RDW_UPDATENOW);
+  for (int iTry = 0; iTry < 5; iTry++) {
+    if (WinReadPixels(h, x, y, w, hgt, px))
+      return true;
+    Sleep(50);
+  }
+  return Check(false, "cannot read the pixels of control %s", c.tok[2].s.c_str());
 }
 
 bool cmd_ExpectPixel(const CMD &c) {
