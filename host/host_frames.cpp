@@ -150,8 +150,9 @@ bool cmd_TimeRepaint(const CMD &c) {
 }
 
 // time-command WIN ID: WM_COMMAND ID sent to the window from a thread of
-// its own while the host's thread goes on with frames at the current place;
-// prints how long the command took and how long the frames meanwhile took.
+// its own while the host's thread goes on with frames at the current place,
+// one about every millisecond; prints how long the command took and how
+// long the frames meanwhile took.
 struct TC_SEND {
   HWND h;
   WPARAM wp;
@@ -183,10 +184,13 @@ bool cmd_TimeCommand(const CMD &c) {
   HANDLE hThread = CreateThread(nullptr, 0, tc_Sender, &send, 0, nullptr);
   if (!hThread)
     return Act(false, "time-command: cannot start the sending thread");
+  // A frame about every millisecond, as a fast game would: a loop without
+  // pause would hold the level's lock, which the editor's requests need.
   std::vector<double> took;
-  do
+  do {
     took.push_back(HostFrame(gPlayer.x, gPlayer.y, gPlayer.sHeading, gPlayer.iSector));
-  while (!send.bDone);
+    Sleep(1);
+  } while (!send.bDone);
   WaitForSingleObject(hThread, INFINITE);
   CloseHandle(hThread);
   if (!send.bAnswered)

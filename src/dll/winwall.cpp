@@ -105,14 +105,45 @@ static void HideATXItems(HWND hDlg) {
   }
 }
 
+// The setters below touch a control only when its state changes: each
+// change of a visible control repaints it at once, and a refresh or an
+// apply that rewrote all forty of them would keep the editor busy for tens
+// of milliseconds.
+static void ww_SetBar(HWND hBar, int iMin, int iMax, int iPos) {
+  SCROLLINFO si;
+  memset(&si, 0, sizeof(si));
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_RANGE | SIF_POS;
+  if (GetScrollInfo(hBar, SB_CTL, &si) && si.nMin == iMin && si.nMax == iMax && si.nPos == iPos)
+    return;
+  si.nMin = iMin;
+  si.nMax = iMax;
+  si.nPos = iPos;
+  SetScrollInfo(hBar, SB_CTL, &si, TRUE);
+}
+
+static void ww_SetCheck(HWND hDlg, int iId, UINT uCheck) {
+  if (IsDlgButtonChecked(hDlg, iId) != uCheck)
+    CheckDlgButton(hDlg, iId, uCheck);
+}
+
+// The edit's text as SetDlgItemDouble shows the value.
+static void ww_SetAlignText(HWND hDlg, int iId, double dValue) {
+  char szNew[KRED_DOUBLE_TEXT], szOld[KRED_DOUBLE_TEXT + 2];
+  Fields_DoubleText(szNew, sizeof(szNew), dValue);
+  szOld[0] = '\0';
+  GetDlgItemTextA(hDlg, iId, szOld, (int)sizeof(szOld));
+  if (strcmp(szOld, szNew) != 0)
+    SetDlgItemTextA(hDlg, iId, szNew);
+}
+
 // Ranges from each level's texture and positions from the record's values.
 static void ww_SetScrollBars(HWND hDlg, WINWALL_RESULTS *wr) {
   for (int k = 0; k < WW_ALIGNS; k++) {
-    HWND hBar = GetDlgItem(hDlg, ww_EditId(k) + 1);
     int iMin = 0, iMax = 0;
     WallEd_ScrollRange(*WallEd_Texture(wr, k / 2), (k % 2) != 0, &iMin, &iMax);
-    SetScrollRange(hBar, SB_CTL, iMin, iMax, TRUE);
-    SetScrollPos(hBar, SB_CTL, WallEd_ScrollPos(*WallEd_Align(wr, k), iMin, iMax), TRUE);
+    ww_SetBar(GetDlgItem(hDlg, ww_EditId(k) + 1), iMin, iMax,
+              WallEd_ScrollPos(*WallEd_Align(wr, k), iMin, iMax));
   }
 }
 
@@ -168,11 +199,11 @@ static void ww_Load(HWND hDlg, const WALL_TARGETS *wt, WINWALL_RESULTS *wr) {
   pData->bLoading = true;
   ww_SetScrollBars(hDlg, wr);
   for (int k = 0; k < WW_ALIGNS; k++)
-    SetDlgItemDouble(hDlg, ww_EditId(k), *WallEd_Align(wr, k));
+    ww_SetAlignText(hDlg, ww_EditId(k), *WallEd_Align(wr, k));
   for (int i = 0; i < IDC_WALL_FLAG_BOXES; i++) {
     uint8_t b = wr->bFlagSet[i];
     int iCheck = (b == WW_FLAG_CLEAR || b == WW_FLAG_SET) ? b - 1 : BST_INDETERMINATE;
-    CheckDlgButton(hDlg, IDC_WALL_FLAG0 + i, (UINT)iCheck);
+    ww_SetCheck(hDlg, IDC_WALL_FLAG0 + i, (UINT)iCheck);
     pData->iShownCheck[i] = iCheck;
   }
   for (int iLevel = 0; iLevel < WW_LEVELS; iLevel++) {
@@ -182,7 +213,8 @@ static void ww_Load(HWND hDlg, const WALL_TARGETS *wt, WINWALL_RESULTS *wr) {
     // chosen.
     int32_t t = *WallEd_Texture(wr, iLevel);
     int iItem = t >= -1 && t < Textures_Count() ? (int)t + 1 : -1;
-    SendMessageA(hList, CB_SETCURSEL, (WPARAM)iItem, 0);
+    if ((int)SendMessageA(hList, CB_GETCURSEL, 0, 0) != iItem)
+      SendMessageA(hList, CB_SETCURSEL, (WPARAM)iItem, 0);
     pData->iShownItem[iLevel] = (int)SendMessageA(hList, CB_GETCURSEL, 0, 0);
   }
   HideATXItems(hDlg);
