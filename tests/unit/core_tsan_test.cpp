@@ -161,7 +161,7 @@ TEST(CoreTsan, ReaderNeverSeesATornSnapshot) {
 }
 
 TEST(CoreTsan, PicksStayWithTheSectorTheyWereMadeIn) {
-  // The host walks through five sectors as fast as it can; wall i of sector
+  // The host walks through sectors 1 to 5 as fast as it can; wall i of sector
   // s carries the tag s * 1000 + i. At every read, each listed wall must
   // have been picked in the sector that read shows.
   ASSERT_TRUE(Snapshot_Alloc());
@@ -172,7 +172,7 @@ TEST(CoreTsan, PicksStayWithTheSectorTheyWereMadeIn) {
     std::vector<WALL_VERTEXES> walls(40);
     EDITOR_UPDATE_POSITION eup = {};
     for (uint32_t n = 0; !bDone.load(); n++) {
-      eup.dwSectorHandle = n / 16 % 5;
+      eup.dwSectorHandle = 1 + n / 16 % 5;
       for (size_t i = 0; i < walls.size(); i++)
         walls[i] = {eup.dwSectorHandle * 1000 + (uint32_t)i, -10, 10, 10, 10};
       eup.iWallCount = (int32_t)walls.size();
@@ -192,8 +192,10 @@ TEST(CoreTsan, PicksStayWithTheSectorTheyWereMadeIn) {
     }
     nBad += TargetedWall() >= pv.iWallCount;
     for (int w : {i % 37, (i * 7) % 40}) {
-      AddWallToSelectedList(w);
-      dwPickedIn[w] = pv.dwSectorHandle;
+      if (w < pv.iWallCount) { // as the view picks: walls it drew
+        AddWallToSelectedList(w);
+        dwPickedIn[w] = pv.dwSectorHandle;
+      }
     }
     std::this_thread::yield(); // the host publishes while the read is held
     Selection_EndRead();
