@@ -237,27 +237,28 @@ static BOOL CALLBACK Kred_CloseErrorBox(HWND hWnd, LPARAM lParam) {
   return TRUE;
 }
 
-void EndModalLoops(void) {
+void EndModalLoops(HWND hDlg) {
+  // A menu the thread tracks (none: nothing happens).
+  EndMenu();
+  // Move and size loops and a scroll bar's thumb end when the mouse capture
+  // goes (Windows). Wine's move and size loop ends only on Escape or Enter,
+  // and keeps running after it has lost the capture (as when another
+  // program takes the foreground), so an Escape is queued as well. When no
+  // such loop runs it reaches the main dialog as IDCANCEL, which does
+  // nothing; a message box does not take it (it is not the box's).
   GUITHREADINFO gti;
   memset(&gti, 0, sizeof(gti));
   gti.cbSize = sizeof(gti);
   if (GetGUIThreadInfo(GetCurrentThreadId(), &gti)) {
-    if (gti.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) {
-      EndMenu();
-    }
     if ((gti.flags & GUI_INMOVESIZE) && gti.hwndMoveSize) {
-      // Wine's move and size loop ends on Escape only, Windows' also on
-      // WM_CANCELMODE. An Escape left over reaches a dialog as IDCANCEL,
-      // which none of ours acts on.
-      PostMessageA(gti.hwndMoveSize, WM_KEYDOWN, VK_ESCAPE, 0);
       SendMessageA(gti.hwndMoveSize, WM_CANCELMODE, 0, 0);
-    } else if (gti.hwndCapture) {
-      // Other tracking with the mouse captured (a scroll bar's thumb) ends
-      // when the capture goes.
+    }
+    if (gti.hwndCapture) {
       SendMessageA(gti.hwndCapture, WM_CANCELMODE, 0, 0);
       ReleaseCapture();
     }
   }
+  PostMessageA(hDlg, WM_KEYDOWN, VK_ESCAPE, 0);
   // ErrMsg's boxes: ending one makes its MessageBoxA return.
   EnumThreadWindows(GetCurrentThreadId(), Kred_CloseErrorBox, 0);
 }

@@ -59,11 +59,11 @@ void MemDialogIsClosing(HWND hDlg);
 void EmptyWindowSlot(HWND *phSlot, HWND hWnd);
 // Editor thread: the host has killed the run of this thread.
 bool RunIsEnding(void);
-// Editor thread, once the run is ending: closes the error boxes, menus and
-// move or size loops the thread is inside, so control returns to the
-// editor's own loop. Each call ends what is open now; the main dialog's
-// timer repeats it for loops nested further out.
-void EndModalLoops(void);
+// Editor thread, once the run is ending (hDlg: the main dialog): closes the
+// error boxes, menus and move or size loops the thread is inside, so control
+// returns to the editor's own loop. Each call ends what is open now; the
+// main dialog's timer repeats it for loops nested further out.
+void EndModalLoops(HWND hDlg);
 // Editor thread: EditorToTop's request, on the main dialog.
 void BringEditorToTop(HWND hDlg);
 

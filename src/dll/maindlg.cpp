@@ -311,14 +311,14 @@ extern "C" INT_PTR CALLBACK EditorDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, L
     // The timer ticks inside message boxes, menus and move loops too: a
     // killed run ends them one by one until its own loop runs again.
     if (RunIsEnding()) {
-      EndModalLoops();
+      EndModalLoops(hDlg);
       break;
     }
     MainDialogTimerTick(hDlg);
     break;
   case WM_KRED_RUNCHECK:
     if (RunIsEnding()) {
-      EndModalLoops();
+      EndModalLoops(hDlg);
     }
     break;
   case WM_KRED_TOTOP:
