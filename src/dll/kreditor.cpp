@@ -92,6 +92,7 @@ static void StopStuff(void) {
 
   Textures_Free();
   FreeChangeTables();
+  FreeMemViewerList();
 
   HANDLE hThread = hLastRunThread.exchange(NULL);
   if (hThread) {
@@ -325,8 +326,8 @@ static BOOL CALLBACK Kred_ListWindow(HWND hWnd, LPARAM lParam) {
   return TRUE;
 }
 
-// The run's windows: the tracked ones in slot order, then whatever else its
-// thread still has (rendering peaks windows, which no slot tracks).
+// The run's windows: the tracked ones in slot order, the rendering peaks
+// windows, then whatever else its thread still has.
 static void Kred_DestroyOwnWindows(void) {
   DWORD dwThread = GetCurrentThreadId();
   for (HWND &hWnd : hDialogSet) {
@@ -335,6 +336,7 @@ static void Kred_DestroyOwnWindows(void) {
   for (HWND &hWnd : hPaletteWndSet) {
     Kred_DestroyIfOwn(&hWnd, dwThread);
   }
+  CloseUsageWindows();
   // Destroying an owner takes its owned windows along; list again until
   // nothing is left (bounded, in case a window refuses to go).
   for (int iRound = 0; iRound < 4; iRound++) {
