@@ -20,38 +20,9 @@ static void wf_Say(const char *szText) {
   bWfReporting = false;
 }
 
-// The targeted walls as tags, from one read of the current snapshot: every
-// picked wall in order, or the faced wall when none is picked. An index the
-// snapshot does not have (a pick made on another snapshot) is left out.
-static void wf_Resolve(WALL_TARGETS *wt) {
-  memset(wt, 0, sizeof(*wt));
-  int iSide = Snapshot_BeginRead();
-  const EDITOR_VIEW *pv = &pvSet[iSide];
-  int nWalls = pv->fpWSet != NULL ? pv->iWallCount : 0;
-  if (nWalls < 0)
-    nWalls = 0;
-  if (nWalls > KRED_MAX_WALLS)
-    nWalls = KRED_MAX_WALLS;
-  wt->dwSectorTag = pv->dwSectorHandle;
-  int nPicked = wCurrentWallSelections.load();
-  if (nPicked > KRED_MAX_SELECTIONS)
-    nPicked = KRED_MAX_SELECTIONS;
-  if (nPicked == 0) {
-    int i = iSelWall;
-    if (i >= 0 && i < nWalls)
-      wt->dwWallTags[wt->cWalls++] = pv->fpWSet[i].dwWallTag;
-  } else {
-    for (int k = 0; k < nPicked; k++) {
-      int i = wWallSelectionSet[k];
-      if (i < nWalls)
-        wt->dwWallTags[wt->cWalls++] = pv->fpWSet[i].dwWallTag;
-    }
-  }
-  Snapshot_EndRead();
-}
-
 void CreateWallData(WINWALL_RESULTS *wd, WALL_TARGETS *wt) {
-  wf_Resolve(wt);
+  memset(wt, 0, sizeof(*wt));
+  wt->cWalls = Selection_GatherTags(&wt->dwSectorTag, wt->dwWallTags, KRED_MAX_SELECTIONS);
   bool bRead[KRED_MAX_SELECTIONS];
   bool bKept = CreateWallData(gCallBack, wd, wt->dwSectorTag, wt->dwWallTags, wt->cWalls, bRead);
   // Only the walls that were read are shown, so only they are worked on.
