@@ -15,6 +15,7 @@
 #include "geometry.h"
 #include "keyring.h"
 #include "kred_records.h"
+#include "level_export.h"
 #include "selection.h"
 #include "snapshot.h"
 #include "textures.h"
@@ -83,11 +84,17 @@ void OpenMemViewer(void);
 // Rendering peaks (usage.cpp): one more window (command 1130).
 void OpenUsageWindow(void);
 
-// Fixup file and the whole-level export (fixup.cpp).
+// Change tables, fixup files and the whole-level export (fixup.cpp).
+// SelectHostLevel asks the game which level is running (request 3010) and
+// selects that level's change tables; every command that records or saves
+// calls it once, at its start. False when the level's tables cannot be
+// made: the command's table operations then fail, and the command reports
+// what it did not record.
+bool SelectHostLevel(void);
 void SaveFixupFile(void);
 void AddWholeLevelToFixupFile(void);
 
-// Registry preferences (keys.cpp).
+// Registry preferences (prefs.cpp).
 extern int iMaxWindows;
 LONG Tools_OpenKey(int key, HKEY *phregKey);
 LONG Tools_ReadKey(const char *szKey, HKEY hKey, char *szBuffer, DWORD *iBufferLen);
