@@ -357,16 +357,6 @@ TEST_F(FixupTables, RecordsBeforeAnySelectionGoToTheLevelWithoutAName) {
   EXPECT_EQ(ListValues(ofMaster), std::vector<uint32_t>{7});
 }
 
-TEST_F(FixupTables, LongLevelNamesAreKeptToTheirFirst1023Characters) {
-  std::string s1(1023, 'L'), s2 = s1 + "A", s3 = s1 + "B", sShort(1022, 'L');
-  ASSERT_TRUE(ChangeTables_SelectLevel(s2.c_str()));
-  ASSERT_TRUE(ChangeTables_SelectLevel(s3.c_str()));
-  EXPECT_EQ(ChangeTables_CurrentLevel(), 0);
-  ASSERT_TRUE(ChangeTables_SelectLevel(sShort.c_str()));
-  EXPECT_EQ(ChangeTables_CurrentLevel(), 1);
-  EXPECT_EQ(std::string(ChangeTables_LevelName(0)), s1);
-}
-
 // Every allocation an operation makes is failed in turn. An operation that
 // reports failure leaves the table exactly as it was; one that succeeds
 // anyway (an index that could not grow but still has room) holds the new

@@ -154,16 +154,6 @@ TEST_F(TextureTable, RebuildWithShorterListHidesOldEntries) {
   EXPECT_STREQ(ReturnTextureName(5), "?");
 }
 
-TEST_F(TextureTable, GenerationChangesWithEveryBuild) {
-  MakeList(2);
-  uint32_t dw0 = Textures_Generation();
-  Textures_Build(list.data());
-  uint32_t dw1 = Textures_Generation();
-  Textures_Build(list.data()); // the same list again still counts
-  EXPECT_NE(dw1, dw0);
-  EXPECT_NE(Textures_Generation(), dw1);
-}
-
 TEST(TextureTableAbsent, NamesWithoutATable) {
   Textures_Free();
   EXPECT_EQ(Textures_Count(), 0);
