@@ -5,9 +5,11 @@
 // linear in its size.
 //
 // A fixup record keeps the names of its textures as they were when it was
-// recorded. The names are kept once each in a pool, and the pool's entry
-// for each index of the current texture table is remembered until the table
-// changes, so that recording costs a few array reads.
+// recorded. Each name is kept once in a pool, and the pool's entry for each
+// index of the current texture table is remembered until the table changes;
+// each distinct set of a record's four names is kept once too, so an entry
+// carries one pointer and recording costs a few array reads and, unless the
+// record before had the same names, one hash probe.
 #include "fixup_tables.h"
 
 #include <stddef.h>
@@ -113,7 +115,69 @@ const char *ft_InternName(const char *sz) {
   return pCopy;
 }
 
+// The sets of four names, each distinct set once, in an open-addressing set.
+struct FT_NAMESET {
+  const char *apsz[FIXUP_SURFACES];
+};
+FT_NAMESET **ppFtSets = nullptr;
+size_t cFtSetSlots = 0;
+size_t cFtSets = 0;
+const FT_NAMESET *pFtLastSet = nullptr; // records in a row often share theirs
+
+uint32_t ft_SetHash(const char *const apsz[FIXUP_SURFACES]) {
+  uint64_t x = 0;
+  for (int k = 0; k < FIXUP_SURFACES; k++)
+    x = (x ^ (uint64_t)(uintptr_t)apsz[k]) * 0x9E3779B97F4A7C15ull;
+  return (uint32_t)(x >> 32);
+}
+
+FT_NAMESET **ft_SetSlot(FT_NAMESET **ppSlots, size_t cSlots, const char *const apsz[FIXUP_SURFACES],
+                        uint32_t h) {
+  size_t mask = cSlots - 1;
+  for (size_t i = h & mask;; i = (i + 1) & mask)
+    if (ppSlots[i] == nullptr || memcmp(ppSlots[i]->apsz, apsz, sizeof(ppSlots[i]->apsz)) == 0)
+      return &ppSlots[i];
+}
+
+// The kept set of these names, added when missing; null when out of memory.
+const FT_NAMESET *ft_InternSet(const char *const apsz[FIXUP_SURFACES]) {
+  if (pFtLastSet != nullptr && memcmp(pFtLastSet->apsz, apsz, sizeof(pFtLastSet->apsz)) == 0)
+    return pFtLastSet;
+  uint32_t h = ft_SetHash(apsz);
+  if (cFtSetSlots > 0) {
+    FT_NAMESET **pps = ft_SetSlot(ppFtSets, cFtSetSlots, apsz, h);
+    if (*pps != nullptr)
+      return pFtLastSet = *pps;
+  }
+  if ((cFtSets + 1) * 2 > cFtSetSlots) {
+    size_t cNew = cFtSetSlots == 0 ? 64 : cFtSetSlots * 2;
+    FT_NAMESET **ppNew = (FT_NAMESET **)ft_Calloc(cNew, sizeof(FT_NAMESET *));
+    if (ppNew == nullptr)
+      return nullptr;
+    for (size_t i = 0; i < cFtSetSlots; i++)
+      if (ppFtSets[i] != nullptr)
+        *ft_SetSlot(ppNew, cNew, ppFtSets[i]->apsz, ft_SetHash(ppFtSets[i]->apsz)) = ppFtSets[i];
+    free(ppFtSets);
+    ppFtSets = ppNew;
+    cFtSetSlots = cNew;
+  }
+  FT_NAMESET *pSet = (FT_NAMESET *)ft_Malloc(sizeof(FT_NAMESET));
+  if (pSet == nullptr)
+    return nullptr;
+  memcpy(pSet->apsz, apsz, sizeof(pSet->apsz));
+  *ft_SetSlot(ppFtSets, cFtSetSlots, apsz, h) = pSet;
+  cFtSets++;
+  return pFtLastSet = pSet;
+}
+
 void ft_FreeNames() {
+  for (size_t i = 0; i < cFtSetSlots; i++)
+    free(ppFtSets[i]);
+  free(ppFtSets);
+  ppFtSets = nullptr;
+  cFtSetSlots = 0;
+  cFtSets = 0;
+  pFtLastSet = nullptr;
   for (size_t i = 0; i < cFtNameSlots; i++)
     free(ppFtNames[i]);
   free(ppFtNames);
@@ -123,9 +187,10 @@ void ft_FreeNames() {
   bFtNamesGenValid = false;
 }
 
-// The names of a sector's or wall's surfaces into apsz (all null for other
-// records). False when out of memory.
-bool ft_CaptureNames(int32_t oft, const void *pData, int iSize, const char *apsz[FIXUP_SURFACES]) {
+// The kept names of a sector's or wall's surfaces into *ppNames (null for
+// other records). False when out of memory.
+bool ft_CaptureNames(int32_t oft, const void *pData, int iSize, const char *const **ppNames) {
+  *ppNames = nullptr;
   size_t aOffsets[FIXUP_SURFACES];
   if (oft == OFT_SECTOR && iSize >= (int)sizeof(SECTOR_DATA)) {
     aOffsets[0] = offsetof(SECTOR_DATA, cfCeiling);
@@ -138,8 +203,6 @@ bool ft_CaptureNames(int32_t oft, const void *pData, int iSize, const char *apsz
     aOffsets[2] = offsetof(WALL_DATA, cfdLower);
     aOffsets[3] = offsetof(WALL_DATA, cfdOverlay);
   } else {
-    for (int k = 0; k < FIXUP_SURFACES; k++)
-      apsz[k] = nullptr;
     return true;
   }
   uint32_t dwGen = Textures_Generation();
@@ -149,6 +212,7 @@ bool ft_CaptureNames(int32_t oft, const void *pData, int iSize, const char *apsz
     bFtNamesGenValid = true;
   }
   int32_t nTextures = Textures_Count();
+  const char *apsz[FIXUP_SURFACES];
   for (int k = 0; k < FIXUP_SURFACES; k++) {
     int32_t iIndex;
     memcpy(&iIndex, (const char *)pData + aOffsets[k] + offsetof(CF_DATA, iTextureIndex),
@@ -166,6 +230,10 @@ bool ft_CaptureNames(int32_t oft, const void *pData, int iSize, const char *apsz
     }
     apsz[k] = apszFtByIndex[iIndex];
   }
+  const FT_NAMESET *pSet = ft_InternSet(apsz);
+  if (pSet == nullptr)
+    return false;
+  *ppNames = pSet->apsz;
   return true;
 }
 
@@ -260,13 +328,8 @@ bool ft_Reserve(FT_TABLE &t) {
   return true;
 }
 
-void ft_SetNames(_kred_fixup *pf, const char *const apsz[FIXUP_SURFACES]) {
-  for (int k = 0; k < FIXUP_SURFACES; k++)
-    pf->pszTextures[k] = apsz[k];
-}
-
 _kred_fixup *ft_NewEntry(int32_t oft, uint32_t dwTag1, uint32_t dwTag2, const void *pData,
-                         int iSize, const char *const apsz[FIXUP_SURFACES]) {
+                         int iSize, const char *const *ppNames) {
   _kred_fixup *pf = (_kred_fixup *)ft_Malloc(cbFtHead + (size_t)iSize);
   if (pf == nullptr)
     return nullptr;
@@ -275,7 +338,7 @@ _kred_fixup *ft_NewEntry(int32_t oft, uint32_t dwTag1, uint32_t dwTag2, const vo
   pf->dwModTag2 = dwTag2;
   pf->ofNextFixup = nullptr;
   pf->iSize = iSize;
-  ft_SetNames(pf, apsz);
+  pf->ppszTextures = ppNames;
   if (iSize > 0)
     memcpy((char *)pf + cbFtHead, pData, (size_t)iSize);
   return pf;
@@ -284,9 +347,8 @@ _kred_fixup *ft_NewEntry(int32_t oft, uint32_t dwTag1, uint32_t dwTag2, const vo
 // Appends a new key at the tail, indexed in the empty slot ps. When memory
 // runs out the table is left as it was and false is returned.
 bool ft_Append(FT_TABLE &t, FT_SLOT *ps, uint32_t dwHash, int32_t oft, uint32_t dwTag1,
-               uint32_t dwTag2, const void *pData, int iSize,
-               const char *const apsz[FIXUP_SURFACES]) {
-  _kred_fixup *pf = ft_NewEntry(oft, dwTag1, dwTag2, pData, iSize, apsz);
+               uint32_t dwTag2, const void *pData, int iSize, const char *const *ppNames) {
+  _kred_fixup *pf = ft_NewEntry(oft, dwTag1, dwTag2, pData, iSize, ppNames);
   if (pf == nullptr)
     return false;
   ps->pf = pf;
@@ -301,17 +363,17 @@ bool ft_Append(FT_TABLE &t, FT_SLOT *ps, uint32_t dwHash, int32_t oft, uint32_t 
 }
 
 bool ft_Replace(FT_TABLE &t, FT_SLOT *ps, const void *pData, int iSize,
-                const char *const apsz[FIXUP_SURFACES]) {
+                const char *const *ppNames) {
   _kred_fixup *pOld = ps->pf;
   // Same size: overwrite in place, so payload pointers stay valid.
   if (pOld->iSize == iSize) {
     if (iSize > 0)
       memmove((char *)pOld + cbFtHead, pData, (size_t)iSize);
-    ft_SetNames(pOld, apsz);
+    pOld->ppszTextures = ppNames;
     return true;
   }
   _kred_fixup *pNew =
-      ft_NewEntry(pOld->oftType, pOld->dwModTag1, pOld->dwModTag2, pData, iSize, apsz);
+      ft_NewEntry(pOld->oftType, pOld->dwModTag1, pOld->dwModTag2, pData, iSize, ppNames);
   if (pNew == nullptr)
     return false; // the old record stays
   // A key recorded with another size is rare enough to find its
@@ -339,21 +401,21 @@ bool ft_Record(FT_TABLE &t, bool bReplace, bool bNames, int32_t oft, uint32_t dw
                uint32_t dwTag2, const void *pData, int iSize) {
   if (iSize < 0 || (iSize > 0 && pData == nullptr))
     return false;
-  const char *apsz[FIXUP_SURFACES] = {nullptr, nullptr, nullptr, nullptr};
-  if (bNames && !ft_CaptureNames(oft, pData, iSize, apsz))
+  const char *const *ppNames = nullptr;
+  if (bNames && !ft_CaptureNames(oft, pData, iSize, &ppNames))
     return false;
   if (!ft_Reserve(t)) {
     // No room for a new key; an existing one can still take new content.
     FT_SLOT *ps = ft_FindSlot(t, oft, dwTag1, dwTag2);
     if (ps == nullptr)
       return false;
-    return bReplace ? ft_Replace(t, ps, pData, iSize, apsz) : true;
+    return bReplace ? ft_Replace(t, ps, pData, iSize, ppNames) : true;
   }
   uint32_t dwHash = ft_Hash(oft, dwTag1, dwTag2);
   FT_SLOT *ps = ft_Probe(t, dwHash, oft, dwTag1, dwTag2);
   if (ps->pf == nullptr)
-    return ft_Append(t, ps, dwHash, oft, dwTag1, dwTag2, pData, iSize, apsz);
-  return bReplace ? ft_Replace(t, ps, pData, iSize, apsz) : true;
+    return ft_Append(t, ps, dwHash, oft, dwTag1, dwTag2, pData, iSize, ppNames);
+  return bReplace ? ft_Replace(t, ps, pData, iSize, ppNames) : true;
 }
 
 void *ft_Lookup(const FT_TABLE &t, int32_t oft, uint32_t dwTag1, uint32_t dwTag2) {

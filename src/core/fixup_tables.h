@@ -16,13 +16,14 @@ struct _kred_fixup {
   int32_t oftType;
   uint32_t dwModTag1;
   uint32_t dwModTag2;
-  _kred_fixup *ofNextFixup;
   int32_t iSize; // payload bytes, stored directly behind the entry
-  // Fixup table, sector and wall records: the names the texture table gave
-  // the surfaces' indices when the record was kept, so that the record
-  // still reads the same after the host hands out another texture list.
-  // Null for other entries.
-  const char *pszTextures[FIXUP_SURFACES];
+  _kred_fixup *ofNextFixup;
+  // Fixup table, sector and wall records: the FIXUP_SURFACES names that the
+  // texture table gave the surfaces' indices when the record was kept, so
+  // that the record still reads the same after the host hands out another
+  // texture list. Shared by all entries with the same names; null for other
+  // entries.
+  const char *const *ppszTextures;
 };
 
 struct SECTOR_OVERDUB {

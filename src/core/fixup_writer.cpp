@@ -48,7 +48,7 @@ void fw_Appendf(std::string &out, const char *szFormat, ...) {
 
 // The name a surface had when its record was kept.
 const char *fw_TextureName(const _kred_fixup *pf, int iSurface) {
-  const char *sz = pf->pszTextures[iSurface];
+  const char *sz = pf->ppszTextures == nullptr ? nullptr : pf->ppszTextures[iSurface];
   return sz == nullptr ? "?" : sz;
 }
 
