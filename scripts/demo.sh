@@ -44,9 +44,15 @@ rm -f -- "$out/DEMO.NFU"
 awk '$1 == "screenshot" { gsub(/"/, "", $3); print $3 }' "$KRED_ROOT/data/demo.scn" |
   while read -r name; do rm -f -- "$out/$name.bmp" "$out/$name.png"; done
 
+# The sample flag-name lists (data/*.lst) go beside a copy of the library,
+# where it looks for them; the build's own folder stays without lists.
+lib="$out/lib"
+mkdir -p -- "$lib"
+cp -f -- "$(dirname "$host")/KREDITOR.DLL" "$KRED_ROOT"/data/*.lst "$lib/"
+
 rc=0
 bash "$KRED_ROOT/tests/e2e/run-scenario.sh" "${show[@]}" "$host" "$KRED_ROOT/data/demo.scn" \
-  "$KRED_ROOT/data/demo.lvl" "$out" || rc=$?
+  "$KRED_ROOT/data/demo.lvl" "$out" -- --dll "$(kred_winpath "$lib/KREDITOR.DLL")" || rc=$?
 
 shots=0
 for bmp in "$out"/*.bmp; do

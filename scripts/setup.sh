@@ -12,6 +12,7 @@ KRED_PACKAGES=(
   wine wine32:i386
   xvfb x11-utils imagemagick
   clang-format
+  clang-14 libclang-rt-14-dev
 )
 
 kred_missing() {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Everything a change must pass: setup, build of both trees, then the native
-# unit tests (under sanitizers) and the end-to-end scenarios under Wine.
-# Ends with one line "N passed, M failed" over the ctest tests of both trees
+# Everything a change must pass: setup, build of the three trees, then the
+# native unit tests (under sanitizers), the end-to-end scenarios under Wine
+# and a short run of every fuzzer (KRED_FUZZ_SECONDS each, default 4).
+# Ends with one line "N passed, M failed" over the ctest tests of all trees
 # (a tree that does not build counts as one failure); exits non-zero on any.
 set -uo pipefail
 # shellcheck source=scripts/wine-env.sh
@@ -19,7 +20,7 @@ if ! bash "$KRED_ROOT/scripts/setup.sh"; then
   exit 1
 fi
 
-for tree in native win32; do
+for tree in native win32 fuzz; do
   dir="$KRED_ROOT/build/$tree"
   echo
   echo "==== build/$tree: build ===="

@@ -10,15 +10,19 @@
 #include <atomic>
 
 #include "../../res/kreditor_ids.h"
+#include "fields.h"
 #include "fixup_tables.h"
 #include "fixup_writer.h"
+#include "flagnames.h"
 #include "geometry.h"
 #include "keyring.h"
 #include "kred_records.h"
 #include "level_export.h"
+#include "sector_flow.h"
 #include "selection.h"
 #include "snapshot.h"
 #include "textures.h"
+#include "wall_flow.h"
 
 #define KRED_DIALOG_SLOTS 4
 #define KRED_PALETTE_SLOTS 20
@@ -83,6 +87,20 @@ void OpenMemViewer(void);
 
 // Rendering peaks (usage.cpp): one more window (command 1130).
 void OpenUsageWindow(void);
+
+// Dialog field routines (support.cpp). "?" shows and reads as the nothing
+// value; GetDlgItemDouble reads at most 29 characters, GetDlgItemColonNumber
+// at most 99 (the hexadecimal number after the first colon).
+void SetDlgItemDouble(HWND hDlg, int id, double fValue);
+void SetDlgItemDouble2(HWND hDlg, int id, double fValue);
+double GetDlgItemDouble(HWND hDlg, int id);
+uint32_t GetDlgItemColonNumber(HWND hDlg, int id);
+
+// Flag-name lists beside the library (flagnames.cpp): fill the 32 slots of
+// 120 characters from "jsmflags.lst" or "jmflags.lst". A missing list leaves
+// the slots as they were.
+void LoadSectorFlagNames(char *szFlagNames[KRED_FLAG_NAMES]);
+void LoadWallFlagNames(char *szFlagNames[KRED_FLAG_NAMES]);
 
 // Change tables, fixup files and the whole-level export (fixup.cpp).
 // SelectHostLevel asks the game which level is running (request 3010) and

@@ -13,8 +13,9 @@ add_subdirectory(${KRED_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FRO
 # builds one helper class; a stand-in is forced in.
 target_compile_options(gtest PUBLIC -include ${CMAKE_CURRENT_SOURCE_DIR}/gtest_win32_notification.h)
 
-file(GLOB KRED_UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
-file(GLOB KRED_TSAN_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_tsan_test.cpp)
+set(KRED_UNIT_DIR ${CMAKE_SOURCE_DIR}/tests/unit)
+file(GLOB KRED_UNIT_SOURCES CONFIGURE_DEPENDS ${KRED_UNIT_DIR}/*_test.cpp)
+file(GLOB KRED_TSAN_SOURCES CONFIGURE_DEPENDS ${KRED_UNIT_DIR}/*_tsan_test.cpp)
 list(REMOVE_ITEM KRED_UNIT_SOURCES ${KRED_TSAN_SOURCES})
 file(GLOB KRED_HOST_PORTABLE CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/portable/*.cpp)
 
@@ -28,6 +29,6 @@ target_link_options(kred_unit_win32 PRIVATE -static -static-libgcc -static-libst
 target_link_libraries(kred_unit_win32 PRIVATE gtest_main)
 set_target_properties(kred_unit_win32 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
-add_test(NAME unit_win32
-         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/run-win32.sh $<TARGET_FILE:kred_unit_win32>)
-set_tests_properties(unit_win32 PROPERTIES TIMEOUT 300 LABELS unit)
+add_test(NAME unit_win32 COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/run-wine.sh
+                                  $<TARGET_FILE:kred_unit_win32> --gtest_color=no)
+set_tests_properties(unit_win32 PROPERTIES TIMEOUT 120 LABELS unit)

@@ -1,0 +1,32 @@
+// The dialog field routines: numbers into controls and back. The texts and
+// the parsing are the core's; these only move text in and out of controls.
+#include "kreditor.h"
+
+#include "fields.h"
+
+void SetDlgItemDouble(HWND hDlg, int id, double fValue) {
+  char szBuf[KRED_DOUBLE_TEXT];
+  Fields_DoubleText(szBuf, sizeof(szBuf), fValue);
+  SetDlgItemTextA(hDlg, id, szBuf);
+}
+
+void SetDlgItemDouble2(HWND hDlg, int id, double fValue) {
+  char szBuf[KRED_DOUBLE_TEXT];
+  Fields_AngleText(szBuf, sizeof(szBuf), fValue);
+  SetDlgItemTextA(hDlg, id, szBuf);
+}
+
+double GetDlgItemDouble(HWND hDlg, int id) {
+  char szBuf[KRED_DOUBLE_TEXT] = "";
+  // A missing control leaves the buffer alone: it reads as empty text.
+  GetDlgItemTextA(hDlg, id, szBuf, (int)sizeof(szBuf));
+  szBuf[sizeof(szBuf) - 1] = '\0';
+  return Fields_ParseDouble(szBuf);
+}
+
+uint32_t GetDlgItemColonNumber(HWND hDlg, int id) {
+  char szBuf[KRED_COLON_TEXT] = "";
+  GetDlgItemTextA(hDlg, id, szBuf, (int)sizeof(szBuf));
+  szBuf[sizeof(szBuf) - 1] = '\0';
+  return Fields_ParseColonNumber(szBuf);
+}
