@@ -6,6 +6,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <deque>
+#include <map>
 #include <memory>
 
 LEVEL gLevel;
@@ -21,8 +23,8 @@ std::atomic<int> giWakeState{0};
 std::atomic<int> giClosingCount{0};
 std::atomic<int> giBlockEditorMs{0};
 std::atomic<int> giBadListReturns{0};
+std::atomic<int> giRewakeArmed{0};
 volatile uint32_t gdwKillFlag;
-std::vector<HANDLE> gEditorThreads;
 PLAYER gPlayer;
 uint32_t gdwLastUpdateResult;
 
@@ -41,6 +43,13 @@ static int iTexOverrideCount, iTexOverrideLen;
 static char szLevelNameSet[MAX_PATH + 64]; // under csLog
 static bool bLevelNameNone;
 static char szLevelNameAnswer[MAX_PATH + 64]; // valid until the next request
+
+// Answers a scenario overrides, under csLog.
+static bool bPaletteFillNothing;
+static bool bPaletteCounts;
+static uint32_t dwPaletteMaps, dwPaletteShades;
+static std::map<uint32_t, const char *> resourceTexts; // null: answer 0
+static std::deque<std::string> resourceTextStore;      // kept: the editor may still read one
 
 static std::vector<WALL_VERTEXES> frameWalls;
 static std::vector<EDITOR_OBJECT> frameActors;
@@ -76,6 +85,28 @@ void HostSetLevelName(const char *sz) {
   EnterCriticalSection(&csLog);
   bLevelNameNone = sz == nullptr;
   snprintf(szLevelNameSet, sizeof(szLevelNameSet), "%s", sz ? sz : "");
+  LeaveCriticalSection(&csLog);
+}
+
+void HostSetPaletteAnswer(bool bFillNothing, bool bCounts, uint32_t dwMaps, uint32_t dwShades) {
+  EnterCriticalSection(&csLog);
+  bPaletteFillNothing = bFillNothing;
+  bPaletteCounts = bCounts;
+  dwPaletteMaps = dwMaps;
+  dwPaletteShades = dwShades;
+  LeaveCriticalSection(&csLog);
+}
+
+void HostSetResourceText(uint32_t dwCode, int iMode, const char *sz) {
+  EnterCriticalSection(&csLog);
+  if (iMode == RT_LEVEL) {
+    resourceTexts.erase(dwCode);
+  } else if (iMode == RT_NONE) {
+    resourceTexts[dwCode] = nullptr;
+  } else {
+    resourceTextStore.push_back(sz);
+    resourceTexts[dwCode] = resourceTextStore.back().c_str();
+  }
   LeaveCriticalSection(&csLog);
 }
 
@@ -136,19 +167,42 @@ static LVL_WALL *svc_Wall(const WALL_DATA_REQUEST *r, LVL_SECTOR **ppSector) {
 static uint32_t svc_Palette(PALETTE_REQUEST *pr) {
   if (!pr)
     return 0;
+  EnterCriticalSection(&csLog);
+  bool bFillNothing = bPaletteFillNothing, bCounts = bPaletteCounts;
+  uint32_t dwCount = pr->pt == 1 ? dwPaletteMaps : dwPaletteShades;
+  LeaveCriticalSection(&csLog);
   if (pr->pt == 0) {
-    if (pr->rgb)
+    if (pr->rgb && !bFillNothing)
       memcpy(pr->rgb, gLevel.palette, sizeof(gLevel.palette));
     return 0;
   }
   if (pr->pt != 1 && pr->pt != 2)
     return 0;
+  // Tables are filled only for numbers the level has, whatever count a
+  // scenario makes the host report.
   const std::vector<std::vector<uint8_t>> &tables =
       pr->pt == 1 ? gLevel.colorMaps : gLevel.shadeTables;
   if (pr->table && pr->pn >= 0 && (size_t)pr->pn < tables.size())
     memcpy(pr->table, tables[(size_t)pr->pn].data(), 256);
-  return (uint32_t)tables.size();
+  return bCounts ? dwCount : (uint32_t)tables.size();
 }
+
+static uint32_t svc_ResourceText(uint32_t dwCode) {
+  EnterCriticalSection(&csLog);
+  auto it = resourceTexts.find(dwCode);
+  bool bOverride = it != resourceTexts.end();
+  const char *sz = bOverride ? it->second : nullptr;
+  LeaveCriticalSection(&csLog);
+  if (bOverride)
+    return (uint32_t)(uintptr_t)sz;
+  for (const LVL_RESOURCE &r : gLevel.resources)
+    if (r.dwCode == dwCode)
+      return (uint32_t)(uintptr_t)r.szText.c_str();
+  return 0;
+}
+
+std::atomic<bool> gbFixedUsage{false};
+RenderUsage gruFixed;
 
 uint32_t KRED_CDECL HostService(uint16_t wCode, uintptr_t dwArg) {
   bool bHost = GetCurrentThreadId() == gdwHostThread;
@@ -166,6 +220,9 @@ uint32_t KRED_CDECL HostService(uint16_t wCode, uintptr_t dwArg) {
   switch (wCode) {
   case KREQ_CLOSING:
     giClosingCount++;
+    // A scenario may start the next run from inside this one's closing.
+    if (giRewakeArmed.exchange(0))
+      HostRewakeInline();
     return 0;
   case KREQ_TEXTURE_LIST: {
     EnterCriticalSection(&csLog);
@@ -220,6 +277,7 @@ uint32_t KRED_CDECL HostService(uint16_t wCode, uintptr_t dwArg) {
       r->dwSectorTag = s->sd.dwSectorTag;
       r->dwWallTag = w->wd.dwWallTag;
     } else if (w) {
+      HostSentWall(s->sd.dwSectorTag, w->wd.dwWallTag, *r->wd);
       // The editor's record, keeping the host's size and tag.
       uint32_t dwSize = w->wd.dwStructSize, dwTag = w->wd.dwWallTag;
       w->wd = *r->wd;
@@ -227,6 +285,10 @@ uint32_t KRED_CDECL HostService(uint16_t wCode, uintptr_t dwArg) {
       w->wd.dwWallTag = dwTag;
     }
     LeaveCriticalSection(&gcsLevel);
+    if (!w && wCode == KREQ_SET_WALL)
+      HostOut("host: request 2110 for wall %#x of sector %#x (by %s), which the level does not "
+              "have",
+              (unsigned)r->dwWallTag, (unsigned)r->dwSectorTag, r->bOrdinal ? "ordinal" : "tag");
     return w ? 0 : 1;
   }
   case KREQ_SET_SECTOR: {
@@ -236,6 +298,7 @@ uint32_t KRED_CDECL HostService(uint16_t wCode, uintptr_t dwArg) {
     EnterCriticalSection(&gcsLevel);
     int i = LevelSectorByTag(gLevel, p->dwSectorTag);
     if (i >= 0) {
+      HostSentSector(*p);
       SECTOR_DATA &sd = gLevel.sectors[(size_t)i].sd;
       uint32_t dwSize = sd.dwStructSize;
       sd = *p;
@@ -246,6 +309,9 @@ uint32_t KRED_CDECL HostService(uint16_t wCode, uintptr_t dwArg) {
       sd.szSoundName[sizeof(sd.szSoundName) - 1] = 0;
     }
     LeaveCriticalSection(&gcsLevel);
+    if (i < 0)
+      HostOut("host: request 3000 for sector %#x, which the level does not have",
+              (unsigned)p->dwSectorTag);
     return i >= 0 ? 0 : 1;
   }
   case KREQ_PALETTE:
@@ -258,10 +324,7 @@ uint32_t KRED_CDECL HostService(uint16_t wCode, uintptr_t dwArg) {
     return bNone ? 0 : (uint32_t)(uintptr_t)szLevelNameAnswer;
   }
   case KREQ_RESOURCE_TEXT:
-    for (const LVL_RESOURCE &r : gLevel.resources)
-      if (r.dwCode == (uint32_t)dwArg)
-        return (uint32_t)(uintptr_t)r.szText.c_str();
-    return 0;
+    return svc_ResourceText((uint32_t)dwArg);
   default:
     HostOut("host: unknown request %u (argument %#lx)", (unsigned)wCode, (unsigned long)dwArg);
     return 0;
@@ -332,6 +395,11 @@ double HostFrame(float x, float y, int16_t sHeading, int iForceSector) {
   ru.peakAdjoiningSectors = iAdjoins;
   ru.maxAdjoiningSectors = 128;
   ru.numSectorsVisited = 1 + iAdjoins + (int32_t)(dwFrameCount % 3);
+  if (gbFixedUsage.load()) {
+    EnterCriticalSection(&gcsLevel);
+    ru = gruFixed;
+    LeaveCriticalSection(&gcsLevel);
+  }
 
   double t0 = HostNowUs();
   gdwLastUpdateResult = pfnUpdatePosition(&eup);

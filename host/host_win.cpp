@@ -10,10 +10,20 @@
 
 #include <algorithm>
 
+// Message boxes, under csBoxes: every box seen since the start or the last
+// clear-msgboxes, and the boxes open now that the watcher knows.
+struct BOX_OPEN {
+  HWND h;
+  bool bDismissing; // the answer was posted
+  DWORD dwTime;     // when it was posted
+  std::string szText;
+};
 static CRITICAL_SECTION csBoxes;
 static std::vector<MSGBOX_SEEN> boxesSeen;
+static std::vector<BOX_OPEN> boxesOpen;
 static std::vector<HWND> boxesDismissed; // every box ever dismissed
 static std::atomic<int> iMsgboxAnswer{IDOK};
+static std::atomic<bool> bMsgboxHold{false};
 static DWORD dwDeadline;
 
 std::string WinText(HWND h) {
@@ -94,9 +104,39 @@ void WinListProcessWindows(std::vector<HWND> &out) {
   }
 }
 
+// Palette viewers in the order the host first saw them; those seen in the
+// same look are ordered bottom-up in z-order (a new dialog opens on top).
+static std::vector<HWND> hPaletteSeen;
+
+static bool win_IsPaletteViewer(HWND h) {
+  HWND hGrid = GetDlgItem(h, 1000);
+  return hGrid && !GetMenu(h) && WinText(h) == "Keldrun In-Game Editor" &&
+         _stricmp(win_Class(hGrid).c_str(), "KREDITOR_PALETTE") == 0 && !WinIsDismissedMsgbox(h);
+}
+
+static HWND win_FindPalette(int n) {
+  std::vector<HWND> wins;
+  EnumWindows(win_EnumOwn, (LPARAM)&wins);
+  std::vector<HWND> live;
+  for (HWND h : wins)
+    if (IsWindowVisible(h) && win_IsPaletteViewer(h))
+      live.push_back(h);
+  hPaletteSeen.erase(
+      std::remove_if(hPaletteSeen.begin(), hPaletteSeen.end(),
+                     [&](HWND h) { return std::find(live.begin(), live.end(), h) == live.end(); }),
+      hPaletteSeen.end());
+  for (auto it = live.rbegin(); it != live.rend(); ++it)
+    if (std::find(hPaletteSeen.begin(), hPaletteSeen.end(), *it) == hPaletteSeen.end())
+      hPaletteSeen.push_back(*it);
+  return n >= 1 && (size_t)n <= hPaletteSeen.size() ? hPaletteSeen[(size_t)n - 1] : nullptr;
+}
+
 HWND WinFind(const std::string &szWin, bool bVisibleOnly) {
   std::string szTitle;
-  if (szWin == "main")
+  bool bMain = szWin == "main";
+  if (szWin.compare(0, 8, "palette:") == 0)
+    return win_FindPalette(atoi(szWin.c_str() + 8));
+  if (bMain)
     szTitle = "Keldrun In-Game Editor";
   else if (szWin.compare(0, 6, "title:") == 0)
     szTitle = szWin.substr(6);
@@ -107,6 +147,9 @@ HWND WinFind(const std::string &szWin, bool bVisibleOnly) {
   HWND hHidden = nullptr;
   for (HWND h : wins) {
     if (WinText(h) != szTitle || WinIsDismissedMsgbox(h))
+      continue;
+    // The main dialog is the one with the menu: palette viewers share its title.
+    if (bMain && !GetMenu(h))
       continue;
     if (IsWindowVisible(h))
       return h;
@@ -149,6 +192,58 @@ void WinSetMsgboxAnswer(int iId) {
   iMsgboxAnswer = iId;
 }
 
+void WinSetMsgboxHold(bool bHold) {
+  bMsgboxHold = bHold;
+}
+
+static bool win_TextMatches(const std::string &have, const std::string &want, bool bPrefix) {
+  return bPrefix ? have.compare(0, want.size(), want) == 0 : have == want;
+}
+
+int WinMsgboxTake(const std::string &szWant, bool bPrefix) {
+  int r = -1;
+  EnterCriticalSection(&csBoxes);
+  for (MSGBOX_SEEN &m : boxesSeen) {
+    if (!win_TextMatches(m.szText, szWant, bPrefix))
+      continue;
+    if (!m.bAccounted) {
+      m.bAccounted = true;
+      r = 1;
+      break;
+    }
+    r = 0;
+  }
+  LeaveCriticalSection(&csBoxes);
+  return r;
+}
+
+bool WinMsgboxOpen(const std::string &szText) {
+  bool bOpen = false;
+  EnterCriticalSection(&csBoxes);
+  for (const BOX_OPEN &b : boxesOpen) {
+    if (b.bDismissing || b.szText != szText || !IsWindowVisible(b.h))
+      continue;
+    bOpen = true;
+    for (MSGBOX_SEEN &m : boxesSeen)
+      if (m.h == b.h)
+        m.bAccounted = true;
+  }
+  LeaveCriticalSection(&csBoxes);
+  return bOpen;
+}
+
+void WinFailUnaccountedMsgboxes() {
+  std::vector<MSGBOX_SEEN> seen;
+  WinMsgboxSnapshot(seen);
+  for (const MSGBOX_SEEN &m : seen) {
+    if (m.bAccounted)
+      continue;
+    // Reported at the line that ran when the box came up.
+    giCurLine = m.iLine;
+    HostFail("message box \"%s\" was not expected", m.szText.c_str());
+  }
+}
+
 // A message box: a dialog whose children are only its text (id 0xFFFF), its
 // icon and its buttons; or any dialog titled "KREDITOR.DLL".
 static bool win_IsMsgbox(HWND h) {
@@ -167,6 +262,20 @@ static bool win_IsMsgbox(HWND h) {
   return bText && !bOther;
 }
 
+static std::string win_MsgboxText(HWND h) {
+  HWND hText = GetDlgItem(h, 0xFFFF);
+  return hText ? WinText(hText) : std::string();
+}
+
+bool WinMsgboxShown(const std::string &szText) {
+  std::vector<HWND> wins;
+  EnumWindows(win_EnumOwn, (LPARAM)&wins);
+  for (HWND h : wins)
+    if (IsWindowVisible(h) && win_IsMsgbox(h) && win_MsgboxText(h) == szText)
+      return true;
+  return false;
+}
+
 static void win_Dismiss(HWND h) {
   int id = iMsgboxAnswer;
   HWND hBtn = GetDlgItem(h, id);
@@ -182,45 +291,89 @@ static void win_Dismiss(HWND h) {
   PostMessageA(h, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)hBtn);
 }
 
+// Marks a box as answered; called with csBoxes held.
+static void win_StartDismiss(BOX_OPEN &b) {
+  b.bDismissing = true;
+  b.dwTime = GetTickCount();
+  boxesDismissed.push_back(b.h);
+}
+
+int WinMsgboxDismissHeld() {
+  std::vector<BOX_OPEN> held;
+  EnterCriticalSection(&csBoxes);
+  for (BOX_OPEN &b : boxesOpen) {
+    if (b.bDismissing)
+      continue;
+    win_StartDismiss(b);
+    held.push_back(b);
+  }
+  LeaveCriticalSection(&csBoxes);
+  for (const BOX_OPEN &b : held) {
+    HostOut("message box \"%s\" dismissed", b.szText.c_str());
+    win_Dismiss(b.h);
+  }
+  return (int)held.size();
+}
+
+// One pass over the process's message boxes: records the new ones and
+// answers them (unless held), answers held ones once holding ends, and
+// answers again a box whose first answer came before its loop ran.
+static void win_WatchBoxes() {
+  std::vector<HWND> wins;
+  EnumWindows(win_EnumOwn, (LPARAM)&wins);
+  bool bHold = bMsgboxHold;
+  for (HWND h : wins) {
+    if (!IsWindowVisible(h) || !win_IsMsgbox(h))
+      continue;
+    EnterCriticalSection(&csBoxes);
+    auto it = std::find_if(boxesOpen.begin(), boxesOpen.end(),
+                           [h](const BOX_OPEN &b) { return b.h == h; });
+    const char *szNote = nullptr;
+    bool bNew = it == boxesOpen.end();
+    MSGBOX_SEEN mb;
+    if (bNew) {
+      mb.szTitle = WinText(h);
+      mb.szText = win_MsgboxText(h);
+      mb.h = h;
+      mb.iLine = giCurLine;
+      mb.bAccounted = false;
+      boxesSeen.push_back(mb);
+      boxesOpen.push_back(BOX_OPEN{h, false, 0, mb.szText});
+      it = boxesOpen.end() - 1;
+      szNote = bHold ? "held" : "dismissed";
+    }
+    bool bDismiss = false;
+    if (!it->bDismissing && !bHold) {
+      win_StartDismiss(*it);
+      bDismiss = true;
+      if (!szNote)
+        szNote = "dismissed, no longer held";
+    } else if (it->bDismissing && GetTickCount() - it->dwTime > 500) {
+      it->dwTime = GetTickCount();
+      bDismiss = true;
+    }
+    std::string szText = it->szText;
+    LeaveCriticalSection(&csBoxes);
+    if (bNew)
+      HostOut("message box \"%s\": \"%s\" (%s)", mb.szTitle.c_str(), mb.szText.c_str(), szNote);
+    else if (szNote)
+      HostOut("message box \"%s\" %s", szText.c_str(), szNote);
+    if (bDismiss)
+      win_Dismiss(h);
+  }
+  EnterCriticalSection(&csBoxes);
+  boxesOpen.erase(std::remove_if(boxesOpen.begin(), boxesOpen.end(),
+                                 [](const BOX_OPEN &b) { return !IsWindow(b.h); }),
+                  boxesOpen.end());
+  LeaveCriticalSection(&csBoxes);
+}
+
 static DWORD WINAPI win_Watcher(LPVOID) {
-  struct POSTED {
-    HWND h;
-    DWORD dwTime;
-  };
-  std::vector<POSTED> posted;
   for (;;) {
     Sleep(30);
-    if (dwDeadline && (LONG)(GetTickCount() - dwDeadline) >= 0) {
+    if (dwDeadline && (LONG)(GetTickCount() - dwDeadline) >= 0)
       HostTimeout();
-    }
-    std::vector<HWND> wins;
-    EnumWindows(win_EnumOwn, (LPARAM)&wins);
-    for (HWND h : wins) {
-      if (!IsWindowVisible(h) || !win_IsMsgbox(h))
-        continue;
-      auto it =
-          std::find_if(posted.begin(), posted.end(), [h](const POSTED &p) { return p.h == h; });
-      if (it == posted.end()) {
-        MSGBOX_SEEN mb;
-        mb.szTitle = WinText(h);
-        HWND hText = GetDlgItem(h, 0xFFFF);
-        mb.szText = hText ? WinText(hText) : std::string();
-        EnterCriticalSection(&csBoxes);
-        boxesSeen.push_back(mb);
-        boxesDismissed.push_back(h);
-        LeaveCriticalSection(&csBoxes);
-        HostOut("message box \"%s\": \"%s\" (dismissed)", mb.szTitle.c_str(), mb.szText.c_str());
-        win_Dismiss(h);
-        posted.push_back(POSTED{h, GetTickCount()});
-      } else if (GetTickCount() - it->dwTime > 500) {
-        // Still there: the first click may have come before its loop ran.
-        win_Dismiss(h);
-        it->dwTime = GetTickCount();
-      }
-    }
-    posted.erase(std::remove_if(posted.begin(), posted.end(),
-                                [](const POSTED &p) { return !IsWindow(p.h); }),
-                 posted.end());
+    win_WatchBoxes();
   }
   return 0;
 }

@@ -48,7 +48,8 @@ extern std::atomic<int> giWakeState;    // 0 never, 1 inside WakeUpDLL, 2 return
 extern std::atomic<int> giClosingCount; // requests 1000 seen
 extern std::atomic<int> giBlockEditorMs;
 extern volatile uint32_t gdwKillFlag;
-extern std::vector<HANDLE> gEditorThreads;
+// Set by rewake-on-close: the next request 1000 wakes the editor again.
+extern std::atomic<int> giRewakeArmed;
 
 uint32_t KRED_CDECL HostService(uint16_t wCode, uintptr_t dwArg);
 void HostLogSnapshot(std::vector<HOST_REQUEST> &out);
@@ -57,7 +58,25 @@ void HostLogClear();
 extern std::atomic<int> giBadListReturns;
 void HostSetTextureOverride(int n, int iLen, bool bEnabled);
 void HostSetLevelName(const char *sz); // null: answer 0
+// Request 2200: leave the palette buffer untouched; report these counts.
+void HostSetPaletteAnswer(bool bFillNothing, bool bCounts, uint32_t dwMaps, uint32_t dwShades);
+enum { RT_LEVEL, RT_NONE, RT_TEXT };
+// Request 4000 for one code: the level's text, a null pointer, or sz.
+void HostSetResourceText(uint32_t dwCode, int iMode, const char *sz);
 void HostInitService();
+
+// Records the editor sent (host_sent.cpp), called with gcsLevel held; and
+// the mark they are compared with (takes gcsLevel).
+void HostSentSector(const SECTOR_DATA &sd);
+void HostSentWall(uint32_t dwSector, uint32_t dwWall, const WALL_DATA &wd);
+void HostMarkLevel();
+
+// Editor threads (host_run.cpp): every thread that appeared while
+// WakeUpDLL ran, on whatever thread called it.
+void HostTakeNewThreads(const std::vector<DWORD> &before);
+void HostEditorThreads(std::vector<HANDLE> &out);
+// Request 1000 with rewake-on-close armed: WakeUpDLL on the closing thread.
+void HostRewakeInline();
 
 // Player and frames.
 struct PLAYER {
@@ -70,17 +89,38 @@ extern uint32_t gdwLastUpdateResult;
 // Moves the player (bForce: into sector iForceSector) and sends one update;
 // returns the time the call took in microseconds.
 double HostFrame(float x, float y, int16_t sHeading, int iForceSector);
+// "render-usage": fixed statistics for the frames that follow (guarded by
+// gcsLevel), instead of the changing ones.
+extern std::atomic<bool> gbFixedUsage;
+extern RenderUsage gruFixed;
 double HostNowUs();
 
 // ---- windows, message boxes, pixels (host_win.cpp) ----
 struct MSGBOX_SEEN {
   std::string szTitle;
   std::string szText;
+  HWND h;
+  int iLine;       // the scenario line that ran when it came up
+  bool bAccounted; // an expectation matched it
 };
 void WinStartWatcher(DWORD dwTimeoutSec);
 void WinMsgboxSnapshot(std::vector<MSGBOX_SEEN> &out);
+// Forgets the boxes seen so far: they count as accounted for.
 void WinMsgboxClear();
 void WinSetMsgboxAnswer(int iId);
+// While held, boxes are recorded but left open.
+void WinSetMsgboxHold(bool bHold);
+int WinMsgboxDismissHeld(); // the number of boxes answered
+// For expect-msgbox: 1 when a box not yet accounted for matched (it is now),
+// 0 when only boxes already accounted for match, -1 when none does.
+int WinMsgboxTake(const std::string &szWant, bool bPrefix);
+// A recorded box with that text is open and not being answered; it is
+// then accounted for.
+bool WinMsgboxOpen(const std::string &szText);
+// Any open message box of the process with that text, recorded or not.
+bool WinMsgboxShown(const std::string &szText);
+// A FAIL for every box no expectation matched.
+void WinFailUnaccountedMsgboxes();
 bool WinIsDismissedMsgbox(HWND h);
 // "main" or "title:TEXT"; a visible window first, else (unless bVisibleOnly)
 // a hidden one; null when there is none.

@@ -9,6 +9,7 @@
 #include <string.h>
 
 #include <atomic>
+#include <initializer_list>
 
 #include "kred_records.h"
 
@@ -143,10 +144,65 @@ static void td_Frame() {
          e.iActorCount, eo.iType, (double)eo.x, (double)eo.y);
 }
 
+// Pens made by key 'g' and deleted by key 'h', for the host's GDI count.
+static HPEN hPens[10];
+
+static void td_Pens(bool bMake) {
+  for (HPEN &h : hPens) {
+    if (bMake && !h)
+      h = CreatePen(PS_SOLID, 2, RGB(10, 20, 30));
+    else if (!bMake && h) {
+      DeleteObject(h);
+      h = nullptr;
+    }
+  }
+  td_Box(bMake ? "testdll: 10 pens made" : "testdll: pens deleted");
+}
+
+// The stand-in dialog: a check box (101) and a combo box (102) whose
+// notifications, and the private messages WM_APP (shown) and WM_APP + 1
+// (answered), report what the host sent.
+static LRESULT CALLBACK td_WndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_COMMAND && LOWORD(wp) == 101) {
+    td_Box("testdll: command 101 code %u check %d", HIWORD(wp),
+           (int)SendMessageA((HWND)lp, BM_GETCHECK, 0, 0));
+    return 0;
+  }
+  if (msg == WM_COMMAND && LOWORD(wp) == 102) {
+    td_Box("testdll: command 102 code %u selection %d", HIWORD(wp),
+           (int)SendMessageA((HWND)lp, CB_GETCURSEL, 0, 0));
+    return 0;
+  }
+  if (msg == WM_APP) {
+    td_Box("testdll: message 8000 w %X l %X", (unsigned)wp, (unsigned)lp);
+    return 0;
+  }
+  if (msg == WM_APP + 1)
+    return (LRESULT)(wp ^ (WPARAM)lp);
+  return DefWindowProcA(h, msg, wp, lp);
+}
+
+static HWND td_Window() {
+  WNDCLASSA wc;
+  memset(&wc, 0, sizeof(wc));
+  wc.lpfnWndProc = td_WndProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "TESTDLL_EDITOR";
+  RegisterClassA(&wc); // a second run finds it registered
+  HWND h = CreateWindowExA(0, "TESTDLL_EDITOR", "testdll editor", WS_POPUP, 0, 0, 200, 100, nullptr,
+                           nullptr, wc.hInstance, nullptr);
+  CreateWindowExA(0, "BUTTON", "check", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 0, 0, 100, 20, h,
+                  (HMENU)101, wc.hInstance, nullptr);
+  HWND hCombo = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, 0, 30,
+                                100, 80, h, (HMENU)102, wc.hInstance, nullptr);
+  for (const char *sz : {"one", "two", "three"})
+    SendMessageA(hCombo, CB_ADDSTRING, 0, (LPARAM)sz);
+  return h;
+}
+
 static DWORD WINAPI td_Thread(LPVOID) {
   // A hidden window stands in for the editor's dialog.
-  HWND h = CreateWindowExA(0, "STATIC", "testdll editor", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                           nullptr, nullptr);
+  HWND h = td_Window();
   uint32_t *p = nullptr;
   while ((p = pKillFlag.load()) == nullptr) {
     MSG msg;
@@ -159,6 +215,8 @@ static DWORD WINAPI td_Thread(LPVOID) {
         td_Service();
       else if (k == 'f')
         td_Frame();
+      else if (k == 'g' || k == 'h')
+        td_Pens(k == 'g');
       else if (k == 'q')
         break;
     }
@@ -168,7 +226,8 @@ static DWORD WINAPI td_Thread(LPVOID) {
   DestroyWindow(h);
   if (p) {
     *p = 0;
-    pKillFlag = nullptr;
+    // A run woken meanwhile keeps a kill meant for it.
+    pKillFlag.compare_exchange_strong(p, nullptr);
   }
   return 0;
 }
@@ -185,6 +244,8 @@ TD_EXPORT uint32_t __cdecl WakeUpDLL(KRED_CALLBACK pfn) {
     if (iTextures == 0)
       snprintf(szFirstTexture, sizeof(szFirstTexture), "%s", e->szName);
   pfn(KREQ_TEXTURE_LIST_DONE, (uintptr_t)pList);
+  // Woken from the previous run's closing: that run's kill is not this one's.
+  pKillFlag = nullptr;
   HANDLE hThread = CreateThread(nullptr, 0, td_Thread, nullptr, 0, nullptr);
   if (!hThread)
     return 0;
