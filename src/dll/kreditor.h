@@ -106,17 +106,20 @@ void UpdateWallDialog(void);
 // snapshot read and keeps the walls it could read; applying and reverting
 // act on exactly those walls, the ones the wall editor shows.
 struct WALL_TARGETS {
+  int iLevel; // the level whose change tables were selected, -1 unknown
   uint32_t dwSectorTag;
   int cWalls;
   uint32_t dwWallTags[KRED_MAX_SELECTIONS];
 };
 struct WALL_OUTCOME {
-  int cWalls;       // walls the command was for
-  int cMissing;     // of them, walls the game no longer answered for
-  bool bRecordLost; // a record could not be kept in the change tables
+  int cWalls;         // walls the command was for
+  int cMissing;       // of them, walls the game no longer answered for
+  bool bRecordLost;   // a record could not be kept in the change tables
+  bool bLevelChanged; // the game runs another level now: nothing was sent
 };
 // Gathers into wd (zero-filled first) and fills *wt; a lost revert record
-// is reported at once.
+// is reported at once. Applying and reverting send nothing when the game
+// has changed levels since (the tags may name other walls there).
 void CreateWallData(WINWALL_RESULTS *wd, WALL_TARGETS *wt);
 void PostWallResults(const WINWALL_RESULTS *wr, const WALL_TARGETS *wt, WALL_OUTCOME *wo);
 void RevertWallDialog(const WALL_TARGETS *wt, WALL_OUTCOME *wo);

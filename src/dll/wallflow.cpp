@@ -20,8 +20,20 @@ static void wf_Say(const char *szText) {
   bWfReporting = false;
 }
 
+// Selects the running level's change tables; true when it is the level the
+// walls were gathered in (or either is unknown: the tables could not be
+// made, and the recording then fails and is reported).
+static bool wf_SameLevel(const WALL_TARGETS *wt) {
+  SelectHostLevel();
+  int iLevel = ChangeTables_CurrentLevel();
+  return wt->iLevel < 0 || iLevel < 0 || iLevel == wt->iLevel;
+}
+
 void CreateWallData(WINWALL_RESULTS *wd, WALL_TARGETS *wt) {
   memset(wt, 0, sizeof(*wt));
+  // The first reads are kept in this level's revert table.
+  SelectHostLevel();
+  wt->iLevel = ChangeTables_CurrentLevel();
   wt->cWalls = Selection_GatherTags(&wt->dwSectorTag, wt->dwWallTags, KRED_MAX_SELECTIONS);
   bool bRead[KRED_MAX_SELECTIONS];
   bool bKept = CreateWallData(gCallBack, wd, wt->dwSectorTag, wt->dwWallTags, wt->cWalls, bRead);
@@ -41,6 +53,10 @@ void PostWallResults(const WINWALL_RESULTS *wr, const WALL_TARGETS *wt, WALL_OUT
   if (wr == NULL || wt == NULL)
     return;
   wo->cWalls = wt->cWalls;
+  if (wt->cWalls > 0 && !wf_SameLevel(wt)) {
+    wo->bLevelChanged = true;
+    return;
+  }
   wo->bRecordLost =
       !PostWallResults(gCallBack, wr, wt->dwSectorTag, wt->dwWallTags, wt->cWalls, &wo->cMissing);
 }
@@ -50,11 +66,20 @@ void RevertWallDialog(const WALL_TARGETS *wt, WALL_OUTCOME *wo) {
   if (wt == NULL)
     return;
   wo->cWalls = wt->cWalls;
+  if (wt->cWalls > 0 && !wf_SameLevel(wt)) {
+    wo->bLevelChanged = true;
+    return;
+  }
   wo->bRecordLost =
       !RevertWallDialog(gCallBack, wt->dwSectorTag, wt->dwWallTags, wt->cWalls, &wo->cMissing);
 }
 
 void WallFlow_Report(const WALL_OUTCOME *wo, int *pcMissingTold) {
+  if (wo->bLevelChanged) {
+    wf_Say("The game has changed levels since the wall editor read its walls; nothing was sent. "
+           "The editor now reads the walls of this level.");
+    return;
+  }
   char szText[300];
   size_t n = 0;
   szText[0] = '\0';

@@ -13,8 +13,11 @@
 
 int iLevelSelected = 0;
 
-#define WW_REVERT_TIMER 1
+// Timer of the refresh after a revert (the game takes a moment to apply the
+// walls) or after a command found the game in another level.
+#define WW_REFRESH_TIMER 1
 #define WW_REVERT_WAIT_MS 500
+#define WW_LEVEL_WAIT_MS 1
 
 // The wall flag names, shared by reference count between wall dialogs.
 static char *szFlagNames[KRED_FLAG_NAMES];
@@ -285,6 +288,8 @@ static void ww_Command(HWND hDlg, int iId, int iCode, LPARAM lParam) {
     ww_Apply(hDlg, pData, &wo);
     if (pData->wwResults != NULL)
       ww_SetScrollBars(hDlg, pData->wwResults);
+    if (wo.bLevelChanged)
+      SetTimer(hDlg, WW_REFRESH_TIMER, WW_LEVEL_WAIT_MS, NULL);
     // Last: the message's loop may end the dialog.
     WallFlow_Report(&wo, &pData->cMissingTold);
     break;
@@ -307,7 +312,7 @@ static void ww_Command(HWND hDlg, int iId, int iCode, LPARAM lParam) {
     RevertWallDialog(&pData->wtTargets, &wo);
     // The game takes a moment; the refresh reads the walls afterwards,
     // without holding up the editor meanwhile.
-    SetTimer(hDlg, WW_REVERT_TIMER, WW_REVERT_WAIT_MS, NULL);
+    SetTimer(hDlg, WW_REFRESH_TIMER, wo.bLevelChanged ? WW_LEVEL_WAIT_MS : WW_REVERT_WAIT_MS, NULL);
     WallFlow_Report(&wo, &pData->cMissingTold);
     break;
   case IDM_WALL_LEVEL:
@@ -364,7 +369,7 @@ static void ww_InitDialog(HWND hDlg, WALLDLG_INIT *pInit) {
 }
 
 static void ww_Destroy(HWND hDlg) {
-  KillTimer(hDlg, WW_REVERT_TIMER);
+  KillTimer(hDlg, WW_REFRESH_TIMER);
   WALLDLG_DATA *pData = ww_Data(hDlg);
   SetWindowLongPtrA(hDlg, DWLP_USER, 0);
   if (pData != NULL) {
@@ -390,8 +395,8 @@ extern "C" INT_PTR CALLBACK EditWallDlgProc(HWND hDlg, UINT wMsg, WPARAM wParam,
     ww_HScroll(hDlg, wParam, (HWND)lParam);
     break;
   case WM_TIMER:
-    if (wParam == WW_REVERT_TIMER) {
-      KillTimer(hDlg, WW_REVERT_TIMER);
+    if (wParam == WW_REFRESH_TIMER) {
+      KillTimer(hDlg, WW_REFRESH_TIMER);
       UpdateWallDialog();
     }
     break;
