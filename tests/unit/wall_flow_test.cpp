@@ -182,6 +182,23 @@ TEST_F(WallFlow, RevertSendsTheFirstReadState) {
   EXPECT_EQ(FindRevertTableEntry(OFT_WALL, dwSec, 0x13), nullptr);
 }
 
+TEST_F(WallFlow, ARecordThatCannotBeKeptIsReported) {
+  std::vector<uint32_t> tags = {0x10, 0x11};
+  WINWALL_RESULTS wr = Gather(tags);
+  // No record can be kept: the game still gets every wall, and the caller
+  // learns of the loss.
+  ChangeTables_FailAllocations(0, -1);
+  EXPECT_FALSE(PostWallResults(FakeHost, &wr, dwSec, tags.data(), 2));
+  EXPECT_FALSE(RevertWallDialog(FakeHost, dwSec, tags.data(), 2));
+  bool bRead[1];
+  std::vector<uint32_t> fresh = {0x12};
+  EXPECT_FALSE(CreateWallData(FakeHost, &wr, dwSec, fresh.data(), 1, bRead));
+  EXPECT_TRUE(bRead[0]);
+  ChangeTables_FailAllocations(0, 0);
+  EXPECT_EQ(fhSentTags, (std::vector<uint32_t>{0x10, 0x11, 0x10, 0x11}));
+  EXPECT_EQ(ChangeTables_Count(ofMaster), 0);
+}
+
 TEST_F(WallFlow, AWallTheHostNoLongerAnswersForGetsNothing) {
   std::vector<uint32_t> tags = {0x10, 0x11};
   WINWALL_RESULTS wr = Gather(tags);
