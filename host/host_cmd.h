@@ -108,6 +108,16 @@ bool chk_TimeSend(const CMD &c);
 bool cmd_TimeReport(const CMD &c);
 bool chk_TimeReport(const CMD &c);
 
+// ---- measuring (host_measure.cpp)
+bool cmd_RenderUsage(const CMD &c);
+bool cmd_TimePaint(const CMD &c);
+bool cmd_ExpectPaintMax(const CMD &c);
+bool cmd_WatchTicks(const CMD &c);
+bool cmd_ExpectTicks(const CMD &c);
+bool cmd_PrintHeap(const CMD &c);
+bool cmd_MarkHeap(const CMD &c);
+bool cmd_ExpectHeap(const CMD &c);
+
 // ---- windows (host_windows.cpp)
 // Token i is "main" or title:"..." (a scenario error otherwise).
 void CheckWindowArg(const CMD &c, size_t i);

@@ -201,6 +201,9 @@ static uint32_t svc_ResourceText(uint32_t dwCode) {
   return 0;
 }
 
+std::atomic<bool> gbFixedUsage{false};
+RenderUsage gruFixed;
+
 uint32_t KRED_CDECL HostService(uint16_t wCode, uintptr_t dwArg) {
   bool bHost = GetCurrentThreadId() == gdwHostThread;
   EnterCriticalSection(&csLog);
@@ -392,6 +395,11 @@ double HostFrame(float x, float y, int16_t sHeading, int iForceSector) {
   ru.peakAdjoiningSectors = iAdjoins;
   ru.maxAdjoiningSectors = 128;
   ru.numSectorsVisited = 1 + iAdjoins + (int32_t)(dwFrameCount % 3);
+  if (gbFixedUsage.load()) {
+    EnterCriticalSection(&gcsLevel);
+    ru = gruFixed;
+    LeaveCriticalSection(&gcsLevel);
+  }
 
   double t0 = HostNowUs();
   gdwLastUpdateResult = pfnUpdatePosition(&eup);

@@ -177,6 +177,8 @@ bool ReadScenario(const std::string &szPath, std::vector<CMD> &cmds) {
   size_t pos = 0;
   int iLine = 0;
   std::string line;
+  // Open "repeat" blocks: where each starts in cmds, and how often it runs.
+  std::vector<std::pair<size_t, int>> repeats;
   while (TokNextLine(text, pos, line)) {
     iLine++;
     CMD c;
@@ -201,7 +203,29 @@ bool ReadScenario(const std::string &szPath, std::vector<CMD> &cmds) {
     }
     if (d->pfnCheck)
       d->pfnCheck(c);
+    if (c.tok[0].s == "repeat") {
+      long long nTimes = ArgInt(c, 1);
+      if (nTimes < 1 || nTimes > 10000)
+        ScriptError(iLine, "repeat: N must be 1 to 10000");
+      repeats.push_back(std::make_pair(cmds.size(), (int)nTimes));
+      continue;
+    }
+    if (c.tok[0].s == "end") {
+      if (repeats.empty())
+        ScriptError(iLine, "\"end\" without \"repeat\"");
+      size_t iFirst = repeats.back().first;
+      int nTimes = repeats.back().second;
+      repeats.pop_back();
+      std::vector<CMD> block(cmds.begin() + (long)iFirst, cmds.end());
+      if (block.size() * (size_t)nTimes > 1000000)
+        ScriptError(iLine, "repeat: too many commands");
+      for (int k = 1; k < nTimes; k++)
+        cmds.insert(cmds.end(), block.begin(), block.end());
+      continue;
+    }
     cmds.push_back(c);
   }
+  if (!repeats.empty())
+    ScriptError(iLine, "\"repeat\" without \"end\"");
   return true;
 }

@@ -104,9 +104,39 @@ void WinListProcessWindows(std::vector<HWND> &out) {
   }
 }
 
+// Palette viewers in the order the host first saw them; those seen in the
+// same look are ordered bottom-up in z-order (a new dialog opens on top).
+static std::vector<HWND> hPaletteSeen;
+
+static bool win_IsPaletteViewer(HWND h) {
+  HWND hGrid = GetDlgItem(h, 1000);
+  return hGrid && !GetMenu(h) && WinText(h) == "Keldrun In-Game Editor" &&
+         _stricmp(win_Class(hGrid).c_str(), "KREDITOR_PALETTE") == 0 && !WinIsDismissedMsgbox(h);
+}
+
+static HWND win_FindPalette(int n) {
+  std::vector<HWND> wins;
+  EnumWindows(win_EnumOwn, (LPARAM)&wins);
+  std::vector<HWND> live;
+  for (HWND h : wins)
+    if (IsWindowVisible(h) && win_IsPaletteViewer(h))
+      live.push_back(h);
+  hPaletteSeen.erase(
+      std::remove_if(hPaletteSeen.begin(), hPaletteSeen.end(),
+                     [&](HWND h) { return std::find(live.begin(), live.end(), h) == live.end(); }),
+      hPaletteSeen.end());
+  for (auto it = live.rbegin(); it != live.rend(); ++it)
+    if (std::find(hPaletteSeen.begin(), hPaletteSeen.end(), *it) == hPaletteSeen.end())
+      hPaletteSeen.push_back(*it);
+  return n >= 1 && (size_t)n <= hPaletteSeen.size() ? hPaletteSeen[(size_t)n - 1] : nullptr;
+}
+
 HWND WinFind(const std::string &szWin, bool bVisibleOnly) {
   std::string szTitle;
-  if (szWin == "main")
+  bool bMain = szWin == "main";
+  if (szWin.compare(0, 8, "palette:") == 0)
+    return win_FindPalette(atoi(szWin.c_str() + 8));
+  if (bMain)
     szTitle = "Keldrun In-Game Editor";
   else if (szWin.compare(0, 6, "title:") == 0)
     szTitle = szWin.substr(6);
@@ -117,6 +147,9 @@ HWND WinFind(const std::string &szWin, bool bVisibleOnly) {
   HWND hHidden = nullptr;
   for (HWND h : wins) {
     if (WinText(h) != szTitle || WinIsDismissedMsgbox(h))
+      continue;
+    // The main dialog is the one with the menu: palette viewers share its title.
+    if (bMain && !GetMenu(h))
       continue;
     if (IsWindowVisible(h))
       return h;

@@ -13,8 +13,9 @@ void CheckWindowArg(const CMD &c, size_t i) {
   if (i >= c.tok.size())
     ScriptError(c.iLine, "missing window");
   const std::string &s = c.tok[i].s;
-  if (s != "main" && s.compare(0, 6, "title:") != 0)
-    ScriptError(c.iLine, "window must be main or title:\"...\", not \"%s\"", s.c_str());
+  if (s != "main" && s.compare(0, 6, "title:") != 0 &&
+      !(s.compare(0, 8, "palette:") == 0 && atoi(s.c_str() + 8) >= 1))
+    ScriptError(c.iLine, "window must be main, title:\"...\" or palette:N, not \"%s\"", s.c_str());
 }
 
 HWND NeedWindow(const CMD &c, size_t i) {
@@ -134,13 +135,16 @@ bool cmd_InitMenu(const CMD &c) {
   return h && Send(h, WM_INITMENU, (WPARAM)GetMenu(h), 0);
 }
 
+// resize WIN W H: the outer size; move WIN X Y: the screen position.
 bool cmd_Resize(const CMD &c) {
   HWND h = NeedWindow(c, 1);
   if (!h)
     return false;
-  int w = (int)ArgInt(c, 2), hgt = (int)ArgInt(c, 3);
+  int a = (int)ArgInt(c, 2), b = (int)ArgInt(c, 3);
+  bool bMove = c.tok[0].s == "move";
   // Synchronous: a hung editor is caught by the run's time-out.
-  if (!SetWindowPos(h, nullptr, 0, 0, w, hgt, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
+  if (!SetWindowPos(h, nullptr, bMove ? a : 0, bMove ? b : 0, bMove ? 0 : a, bMove ? 0 : b,
+                    (bMove ? SWP_NOSIZE : SWP_NOMOVE) | SWP_NOZORDER | SWP_NOACTIVATE))
     return Act(false, "SetWindowPos failed");
   return true;
 }
@@ -218,8 +222,16 @@ static bool ReadControlPixels(const CMD &c, int x, int y, int w, int hgt,
   HWND h = NeedControl(c, 1, 2);
   if (!h)
     return false;
-  return WinReadPixels(h, x, y, w, hgt, px) ||
-         Check(false, "cannot read the pixels of control %s", c.tok[2].s.c_str());
+  // A control painted on WM_PAINT: let a pending paint finish first (sent to
+  // the editor thread and waited for), so the pixels are not read halfway.
+  // A window with its own DC may still be busy on the editor thread: retry.
+  RedrawWindow(h, nullptr, nullptr, RDW_UPDATENOW);
+  for (int iTry = 0; iTry < 5; iTry++) {
+    if (WinReadPixels(h, x, y, w, hgt, px))
+      return true;
+    Sleep(50);
+  }
+  return Check(false, "cannot read the pixels of control %s", c.tok[2].s.c_str());
 }
 
 bool cmd_ExpectPixel(const CMD &c) {

@@ -89,6 +89,10 @@ extern uint32_t gdwLastUpdateResult;
 // Moves the player (bForce: into sector iForceSector) and sends one update;
 // returns the time the call took in microseconds.
 double HostFrame(float x, float y, int16_t sHeading, int iForceSector);
+// "render-usage": fixed statistics for the frames that follow (guarded by
+// gcsLevel), instead of the changing ones.
+extern std::atomic<bool> gbFixedUsage;
+extern RenderUsage gruFixed;
 double HostNowUs();
 
 // ---- windows, message boxes, pixels (host_win.cpp) ----

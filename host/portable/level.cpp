@@ -322,9 +322,25 @@ bool lvl_Line(LVL_PARSE &ps, const std::vector<std::string> &tok) {
     return true;
   }
   if (kw == "colormaps" || kw == "shadetables") {
-    if (!lvl_Count(ps, tok, 1, 1) || !lvl_Int(ps, tok[1], 0, LVL_MAX_TABLES, v, "table count"))
+    if (!lvl_Count(ps, tok, 1, 2) || !lvl_Int(ps, tok[1], 0, LVL_MAX_TABLES, v, "table count"))
       return false;
-    lvl_GenTables(kw == "colormaps" ? lvl.colorMaps : lvl.shadeTables, (int)v, kw == "shadetables");
+    bool bMaps = kw == "colormaps";
+    std::vector<std::vector<uint8_t>> &tables = bMaps ? lvl.colorMaps : lvl.shadeTables;
+    const char *szMixed = bMaps ? "fade" : "blend";
+    if (tok.size() == 2 || tok[2] == "shift") {
+      lvl_GenTables(tables, (int)v, !bMaps);
+      return true;
+    }
+    if (tok[2] != szMixed)
+      return lvl_Fail(ps, ps.iLine, "%s takes \"shift\" or \"%s\"", kw.c_str(), szMixed);
+    if (!ps.bHavePalette) {
+      lvl_Palette(lvl.palette, false);
+      ps.bHavePalette = true;
+    }
+    if (bMaps)
+      LevelFadeTables(tables, (int)v, lvl.palette);
+    else
+      LevelBlendTables(tables, (int)v, lvl.palette);
     return true;
   }
   if (kw == "colormap")
@@ -612,6 +628,47 @@ uint32_t LevelResourceCode(const char *sz) {
     dw |= (uint32_t)c << (24 - 8 * i);
   }
   return dw;
+}
+
+int LevelNearestColor(const KRED_RGBQUAD *pal, int r, int g, int b) {
+  int iBest = 0;
+  long lBest = -1;
+  for (int i = 0; i < 256; i++) {
+    long dr = pal[i].rgbRed - r, dg = pal[i].rgbGreen - g, db = pal[i].rgbBlue - b;
+    long d = dr * dr + dg * dg + db * db;
+    if (lBest < 0 || d < lBest) {
+      lBest = d;
+      iBest = i;
+    }
+  }
+  return iBest;
+}
+
+void LevelFadeTables(std::vector<std::vector<uint8_t>> &tables, int n, const KRED_RGBQUAD *pal) {
+  tables.assign((size_t)n, std::vector<uint8_t>(256));
+  for (int k = 0; k < n; k++) {
+    for (int i = 0; i < 256; i++) {
+      // Map 0 keeps every colour; map k scales the light by (n - k) / n.
+      int v = i;
+      if (k > 0)
+        v = LevelNearestColor(pal, pal[i].rgbRed * (n - k) / n, pal[i].rgbGreen * (n - k) / n,
+                              pal[i].rgbBlue * (n - k) / n);
+      tables[(size_t)k][(size_t)i] = (uint8_t)v;
+    }
+  }
+}
+
+void LevelBlendTables(std::vector<std::vector<uint8_t>> &tables, int n, const KRED_RGBQUAD *pal) {
+  tables.assign((size_t)n, std::vector<uint8_t>(256));
+  for (int k = 0; k < n; k++) {
+    // The tint of table k: the brightest colour of ramp k (of 16).
+    const KRED_RGBQUAD &t = pal[((k & 15) << 4) | 15];
+    for (int i = 0; i < 256; i++) {
+      tables[(size_t)k][(size_t)i] = (uint8_t)LevelNearestColor(pal, (pal[i].rgbRed + t.rgbRed) / 2,
+                                                                (pal[i].rgbGreen + t.rgbGreen) / 2,
+                                                                (pal[i].rgbBlue + t.rgbBlue) / 2);
+    }
+  }
 }
 
 void LevelDefaultTables(LEVEL &lvl) {

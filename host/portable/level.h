@@ -94,3 +94,13 @@ uint32_t LevelResourceCode(const char *sz);
 
 // Fills the default palette, two colour maps and two shade tables.
 void LevelDefaultTables(LEVEL &lvl);
+
+// The palette entry nearest to a colour (squared distance, lowest index on
+// a tie).
+int LevelNearestColor(const KRED_RGBQUAD *pal, int r, int g, int b);
+// n colour maps that fade the palette step by step: map 0 keeps every
+// colour, map k shows each colour at (n - k) / n of its light.
+void LevelFadeTables(std::vector<std::vector<uint8_t>> &tables, int n, const KRED_RGBQUAD *pal);
+// n shade tables that blend: table k mixes each colour half and half with
+// the brightest colour of ramp k (k modulo 16).
+void LevelBlendTables(std::vector<std::vector<uint8_t>> &tables, int n, const KRED_RGBQUAD *pal);

@@ -93,6 +93,7 @@ static void StopStuff(void) {
 
   Textures_Free();
   FreeChangeTables();
+  FreeMemViewerList();
 }
 
 extern "C" BOOL WINAPI DLLEntryPoint(HINSTANCE hInstance, DWORD dwReason, LPVOID lpvReserved) {
@@ -286,6 +287,7 @@ extern "C" DWORD WINAPI EditorThread(LPVOID lpParam) {
 
   Kred_DestroySlots(hDialogSet, KRED_DIALOG_SLOTS);
   Kred_DestroySlots(hPaletteWndSet, KRED_PALETTE_SLOTS);
+  CloseUsageWindows();
 
   // Leave the running count first: a KillOffDLL that stores its flag after
   // this point sees no thread and clears the flag itself.

@@ -17,6 +17,8 @@
 #include "geometry.h"
 #include "keyring.h"
 #include "kred_records.h"
+#include "palgrid.h"
+#include "resource_ids.h"
 #include "sector_flow.h"
 #include "selection.h"
 #include "snapshot.h"
@@ -78,14 +80,22 @@ void SectorEditorRightButton(HWND hView, int x, int y);
 void OpenWallEditor(HWND hMain);
 void UpdateWallDialog(void);
 
-// Palette viewers (palette.cpp): one more viewer, up to 20.
+// Palette viewers (palette.cpp): one more viewer, up to 20; a closing
+// viewer empties every slot that holds it.
 void LaunchAPaletteWindow(void);
+void FreeAPaletteWindow(HWND hDlg);
 
-// Resource memory viewer (memused.cpp): open or focus it (command 1110).
+// Resource memory viewer (memused.cpp): open or focus it (command 1110),
+// and the entry list it reads, freed when the library is detached.
 void OpenMemViewer(void);
+HWND CreateMemDlg(void);
+const char *GetResourceDescription(const char *szTag);
+void FreeMemViewerList(void);
 
-// Rendering peaks (usage.cpp): one more window (command 1130).
+// Rendering peaks (usage.cpp): one more window (command 1130); the editor
+// thread closes those still open before it ends.
 void OpenUsageWindow(void);
+void CloseUsageWindows(void);
 
 // Dialog field routines (support.cpp). "?" shows and reads as the nothing
 // value; GetDlgItemDouble reads at most 29 characters, GetDlgItemColonNumber

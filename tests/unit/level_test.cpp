@@ -172,6 +172,48 @@ TEST(Level, DemoLevelLoads) {
   EXPECT_GE(LevelFindSector(lvl, lvl.fStartX, lvl.fStartY), 0);
 }
 
+// Light of a palette entry, for comparing shades.
+int Light(const KRED_RGBQUAD &q) {
+  return q.rgbRed + q.rgbGreen + q.rgbBlue;
+}
+
+TEST(Level, FadeMapsDarkenAndBlendTablesMix) {
+  LEVEL lvl;
+  std::string err;
+  const std::string text = "palette ramp\ncolormaps 4 fade\nshadetables 3 blend\n"
+                           "colormaps 2 shift\nsector 1\nwall 1 0 0 10 0\nwall 2 10 0 10 10\n"
+                           "wall 3 10 10 0 0\n";
+  // The later "colormaps 2 shift" replaces the faded maps: parse twice.
+  ASSERT_TRUE(LevelParse(text, "t.lvl", lvl, err)) << err;
+  EXPECT_EQ(lvl.colorMaps.size(), 2u);
+  ASSERT_TRUE(
+      LevelParse(text.substr(0, text.find("colormaps 2")) + text.substr(text.find("sector")),
+                 "t.lvl", lvl, err))
+      << err;
+  ASSERT_EQ(lvl.colorMaps.size(), 4u);
+  ASSERT_EQ(lvl.shadeTables.size(), 3u);
+  const KRED_RGBQUAD *pal = lvl.palette;
+  for (int i = 0; i < 256; i++) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(lvl.colorMaps[0][(size_t)i], i);
+    // Each map is no brighter than the one before it, the last about a quarter.
+    for (int k = 1; k < 4; k++)
+      EXPECT_LE(Light(pal[lvl.colorMaps[(size_t)k][(size_t)i]]),
+                Light(pal[lvl.colorMaps[(size_t)k - 1][(size_t)i]]) + 6);
+    EXPECT_LE(Light(pal[lvl.colorMaps[3][(size_t)i]]), Light(pal[i]) / 4 + 40);
+  }
+  // Black blended with ramp 1's brightest (pure red) is the half-red entry.
+  const KRED_RGBQUAD &q = pal[lvl.shadeTables[1][0]];
+  EXPECT_NEAR(q.rgbRed, 127, 10);
+  EXPECT_EQ(q.rgbGreen, 0);
+  EXPECT_EQ(q.rgbBlue, 0);
+  // Table 0 blends with white: every colour gets lighter, white stays white.
+  for (int i = 0; i < 256; i++)
+    EXPECT_GE(Light(pal[lvl.shadeTables[0][(size_t)i]]) + 30, Light(pal[i])) << i;
+  EXPECT_EQ(Light(pal[lvl.shadeTables[0][15]]), 3 * 255);
+  EXPECT_EQ(LevelNearestColor(pal, 0, 0, 0), 0); // ties go to the lowest index
+}
+
 TEST(Level, ErrorsNameTheLine) {
   const std::string head = "texture 8 8 \"A.PCX\"\n"; // line 1
   const std::string room = "sector 1\n"               // line 2
@@ -210,6 +252,9 @@ TEST(Level, ErrorsNameTheLine) {
       {head + "palette rainbow\n", 2, "ramp"},
       {head + "colormaps 2\ncolormap 2 0 1\n", 3, "out of range"},
       {head + "colormaps 1\ncolormap 0 250 1 2 3 4 5 6 7\n", 3, "run past 255"},
+      {head + "colormaps 2 blend\n", 2, "\"shift\" or \"fade\""},
+      {head + "shadetables 2 fade\n", 2, "\"shift\" or \"blend\""},
+      {head + "shadetables 2 blend 3\n", 2, "takes 1 to 2 values"},
       {head + "texture 0 8 \"B\"\n", 2, "width"},
       {head, 1, "no sector"},
   };
