@@ -269,10 +269,6 @@ static void Sec_Refresh(HWND hDlg, WINSEC_RESULTS *wrNew) {
     pd->wsResults = wrNew;
   }
   WINSEC_RESULTS *wr = pd->wsResults;
-  char szTitle[80];
-  snprintf(szTitle, sizeof(szTitle), "Modifying Sector Attributes for Sector %lX",
-           (unsigned long)wr->dwSecTag);
-  SetWindowTextA(hDlg, szTitle);
   SecSlope_ShowLabels(hDlg, pd);
   SecMisc_Show(hDlg, pd);
   SecVelocity_Show(hDlg, pd);
@@ -292,6 +288,12 @@ static void Sec_Refresh(HWND hDlg, WINSEC_RESULTS *wrNew) {
   // the game and records nothing.
   SecSlope_ShowAngles(hDlg, pd);
   HidePCXOptions(hDlg);
+  // The title last: a title that names the sector stands for a dialog that
+  // shows all of it.
+  char szTitle[80];
+  snprintf(szTitle, sizeof(szTitle), "Modifying Sector Attributes for Sector %lX",
+           (unsigned long)wr->dwSecTag);
+  SetWindowTextA(hDlg, szTitle);
 }
 
 // ---------------------------------------------------------------------------
