@@ -94,8 +94,14 @@ static void sl_NewElevation(HWND hDlg, WINSEC_DLG_DATA *pd) {
   int iSel = (int)SendDlgItemMessageA(hDlg, IDC_SEC_FLOORS, CB_GETCURSEL, 0, 0);
   if (iSel < 0)
     return;
-  double dElev = sl_Read(hDlg, IDC_SEC_NEWELEV);
-  sl_SetEntry(hDlg, iSel, dElev);
+  char szTyped[SL_TEXT], szEntry[SL_TEXT];
+  Sec_GetText(hDlg, IDC_SEC_NEWELEV, szTyped, (int)sizeof(szTyped));
+  sl_Entry(hDlg, iSel, szEntry, sizeof(szEntry));
+  double dElev = Fields_ParseDouble(szTyped);
+  // The entry's own value text (put there when the floor was chosen) leaves
+  // the entry as it is: a value that is no number keeps showing as such.
+  if (strcmp(szTyped, SecLevel_ValueText(szEntry)) != 0)
+    sl_SetEntry(hDlg, iSel, dElev);
   if (iSel != 0 || pd->iAbsDelta < 0)
     return;
   double dOut = 0;
