@@ -115,19 +115,102 @@ int Sec_StepBar(HWND hBar, int iCode, int iThumb, int iPage) {
 }
 
 void Sec_SetBar(HWND hDlg, int id, int iMin, int iMax, int iPos) {
-  HWND hBar = GetDlgItem(hDlg, id);
+  HWND hBar = Sec_Ctl(hDlg, id);
   SetScrollRange(hBar, SB_CTL, iMin, iMax, FALSE);
   SetScrollPos(hBar, SB_CTL, iPos < iMin ? iMin : iPos > iMax ? iMax : iPos, TRUE);
 }
 
 int Sec_BarPos(HWND hDlg, int id) {
-  return GetScrollPos(GetDlgItem(hDlg, id), SB_CTL);
+  return GetScrollPos(Sec_Ctl(hDlg, id), SB_CTL);
+}
+
+// ---------------------------------------------------------------------------
+// Controls
+
+struct SEC_TAKE {
+  HWND hDlg;
+  WINSEC_DLG_DATA *pd;
+};
+
+static BOOL CALLBACK Sec_TakeControl(HWND h, LPARAM lParam) {
+  SEC_TAKE *pt = (SEC_TAKE *)lParam;
+  WINSEC_DLG_DATA *pd = pt->pd;
+  if (GetParent(h) == pt->hDlg && pd->nCtl < WS_CONTROLS) {
+    pd->ctl[pd->nCtl].id = GetDlgCtrlID(h);
+    pd->ctl[pd->nCtl].h = h;
+    pd->nCtl++;
+  }
+  return TRUE;
+}
+
+static void Sec_TakeControls(HWND hDlg, WINSEC_DLG_DATA *pd) {
+  SEC_TAKE t = {hDlg, pd};
+  pd->nCtl = 0;
+  EnumChildWindows(hDlg, Sec_TakeControl, (LPARAM)&t);
+}
+
+HWND Sec_Ctl(HWND hDlg, int id) {
+  WINSEC_DLG_DATA *pd = Sec_Data(hDlg);
+  if (pd != NULL)
+    for (int i = 0; i < pd->nCtl; i++)
+      if (pd->ctl[i].id == id)
+        return pd->ctl[i].h;
+  return GetDlgItem(hDlg, id);
+}
+
+LRESULT Sec_Send(HWND hDlg, int id, UINT wMsg, WPARAM wParam, LPARAM lParam) {
+  return SendMessageA(Sec_Ctl(hDlg, id), wMsg, wParam, lParam);
 }
 
 void Sec_GetText(HWND hDlg, int id, char *szOut, int cbOut) {
   szOut[0] = '\0';
-  GetDlgItemTextA(hDlg, id, szOut, cbOut);
+  HWND h = Sec_Ctl(hDlg, id);
+  if (h != NULL)
+    GetWindowTextA(h, szOut, cbOut);
   szOut[cbOut - 1] = '\0';
+}
+
+void Sec_SetText(HWND hDlg, int id, const char *szText) {
+  SetWindowTextA(Sec_Ctl(hDlg, id), szText);
+}
+
+void Sec_SetLabel(HWND hDlg, int id, const char *szText) {
+  char szNow[WS_SHOWN_CHARS];
+  Sec_GetText(hDlg, id, szNow, (int)sizeof(szNow));
+  if (strlen(szText) >= sizeof(szNow) - 1 || strcmp(szNow, szText) != 0)
+    Sec_SetText(hDlg, id, szText);
+}
+
+void Sec_SetDouble(HWND hDlg, int id, double d) {
+  char sz[KRED_DOUBLE_TEXT];
+  Fields_DoubleText(sz, sizeof(sz), d);
+  Sec_SetText(hDlg, id, sz);
+}
+
+void Sec_SetAngleText(HWND hDlg, int id, double dDegrees) {
+  char sz[KRED_DOUBLE_TEXT];
+  Fields_AngleText(sz, sizeof(sz), dDegrees);
+  Sec_SetLabel(hDlg, id, sz);
+}
+
+double Sec_GetDouble(HWND hDlg, int id) {
+  char sz[KRED_DOUBLE_TEXT];
+  Sec_GetText(hDlg, id, sz, (int)sizeof(sz));
+  return Fields_ParseDouble(sz);
+}
+
+uint32_t Sec_GetColonNumber(HWND hDlg, int id) {
+  char sz[KRED_COLON_TEXT];
+  Sec_GetText(hDlg, id, sz, (int)sizeof(sz));
+  return Fields_ParseColonNumber(sz);
+}
+
+// By the control's own style: while the dialog is frozen no child counts
+// as visible.
+void Sec_Show(HWND hDlg, int id, bool bShow) {
+  HWND h = Sec_Ctl(hDlg, id);
+  if (h != NULL && ((GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE) != 0) != bShow)
+    ShowWindow(h, bShow ? SW_SHOWNA : SW_HIDE);
 }
 
 // ---------------------------------------------------------------------------
@@ -152,7 +235,7 @@ static WS_SHOWN *Sec_Slot(WINSEC_DLG_DATA *pd, int id, int iKind) {
 static void Sec_Read(HWND hDlg, int id, int iKind, int iEntry, WS_SHOWN *pOut) {
   pOut->iValue = 0;
   pOut->szText[0] = '\0';
-  HWND hCtl = GetDlgItem(hDlg, id);
+  HWND hCtl = Sec_Ctl(hDlg, id);
   switch (iKind) {
   case WS_SHOWN_TEXT:
     Sec_GetText(hDlg, id, pOut->szText, (int)sizeof(pOut->szText));
@@ -225,25 +308,44 @@ static void SelectSectorOptionSet(HWND hDlg, int iChoice) {
   // Hide the pages first, then show the chosen one, so controls that two
   // pages would share end up shown.
   for (int i = 0; i < 4; i++) {
-    CheckDlgButton(hDlg, iOptionSets[i], i == iChoice ? BST_CHECKED : BST_UNCHECKED);
+    Sec_Send(hDlg, iOptionSets[i], BM_SETCHECK, i == iChoice ? BST_CHECKED : BST_UNCHECKED, 0);
     if (i != iChoice)
       for (const int *p = iSecDispSets[i]; *p != 0; p++)
-        ShowWindow(GetDlgItem(hDlg, *p), SW_HIDE);
+        Sec_Show(hDlg, *p, false);
   }
   if (iChoice < 0 || iChoice > 3)
     return;
   for (const int *p = iSecDispSets[iChoice]; *p != 0; p++)
-    ShowWindow(GetDlgItem(hDlg, *p), SW_SHOW);
+    Sec_Show(hDlg, *p, true);
   if (iChoice == WS_PAGE_TEXTURES) {
-    ShowWindow(GetDlgItem(hDlg, IDC_SEC_CEIL_MARK), iFCSelected == 0 ? SW_SHOW : SW_HIDE);
-    ShowWindow(GetDlgItem(hDlg, IDC_SEC_FLOOR_MARK), iFCSelected == 1 ? SW_SHOW : SW_HIDE);
+    Sec_Show(hDlg, IDC_SEC_CEIL_MARK, iFCSelected == 0);
+    Sec_Show(hDlg, IDC_SEC_FLOOR_MARK, iFCSelected == 1);
   }
 }
 
+// Many controls change at once: the dialog draws nothing until they are
+// done, then once. Only a dialog on the screen is frozen; one still being
+// created shows itself when it is ready.
+static bool Sec_Freeze(HWND hDlg) {
+  if (!IsWindowVisible(hDlg))
+    return false;
+  SendMessageA(hDlg, WM_SETREDRAW, FALSE, 0);
+  return true;
+}
+
+static void Sec_Thaw(HWND hDlg, bool bFrozen) {
+  if (!bFrozen)
+    return;
+  SendMessageA(hDlg, WM_SETREDRAW, TRUE, 0);
+  RedrawWindow(hDlg, NULL, NULL, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
 static void Sec_ShowPage(HWND hDlg, WINSEC_DLG_DATA *pd, int iPage) {
+  bool bFrozen = Sec_Freeze(hDlg);
   SelectSectorOptionSet(hDlg, iPage);
   pd->iSetChosen = iPage;
   HidePCXOptions(hDlg);
+  Sec_Thaw(hDlg, bFrozen);
 }
 
 static int IsOptionSetCommand(int id, HWND hDlg, WINSEC_DLG_DATA *pd) {
@@ -269,14 +371,15 @@ static void Sec_Refresh(HWND hDlg, WINSEC_RESULTS *wrNew) {
     pd->wsResults = wrNew;
   }
   WINSEC_RESULTS *wr = pd->wsResults;
+  bool bFrozen = Sec_Freeze(hDlg);
   SecSlope_ShowLabels(hDlg, pd);
   SecMisc_Show(hDlg, pd);
   SecVelocity_Show(hDlg, pd);
   bool bName = wr->szSecName != NULL;
-  EnableWindow(GetDlgItem(hDlg, IDC_SEC_NAME), bName);
-  EnableWindow(GetDlgItem(hDlg, IDC_SEC_NAME_LABEL), bName);
+  EnableWindow(Sec_Ctl(hDlg, IDC_SEC_NAME), bName);
+  EnableWindow(Sec_Ctl(hDlg, IDC_SEC_NAME_LABEL), bName);
   if (bName)
-    SetDlgItemTextA(hDlg, IDC_SEC_NAME, wr->szSecName); // blanks become "_" on the way
+    Sec_SetText(hDlg, IDC_SEC_NAME, wr->szSecName); // blanks become "_" on the way
   SecLevels_Fill(hDlg, pd);
   SecTex_ShowCeiling(hDlg, pd);
   SecFlags_Show(hDlg, pd);
@@ -293,6 +396,7 @@ static void Sec_Refresh(HWND hDlg, WINSEC_RESULTS *wrNew) {
   char szTitle[80];
   snprintf(szTitle, sizeof(szTitle), "Modifying Sector Attributes for Sector %lX",
            (unsigned long)wr->dwSecTag);
+  Sec_Thaw(hDlg, bFrozen);
   SetWindowTextA(hDlg, szTitle);
 }
 
@@ -372,18 +476,22 @@ static void Sec_Init(HWND hDlg, WINSEC_RESULTS *wr) {
   pd->iAbsDelta = 0;
   pd->iFloorChose = -1;
   pd->iTexOver = 0;
+  Sec_TakeControls(hDlg, pd);
+  SetWindowLongPtrA(hDlg, DWLP_USER, (LONG_PTR)pd);
+  pd->wsResults = wr;
   pd->pFlagNameBlock = pBlock;
   for (int i = 0; i < KRED_FLAG_NAMES; i++)
     pd->szFlagNames[i] = pBlock + i * KRED_FLAG_NAME_LEN;
   LoadSectorFlagNames(pd->szFlagNames);
   SecFlags_Init(hDlg, pd);
-  SetWindowLongPtrA(hDlg, DWLP_USER, (LONG_PTR)pd);
-  pd->wsResults = wr;
 
-  Sec_ShowPage(hDlg, pd, 0);
+  // Page 0 is chosen, but the column marking below shows the "Textures"
+  // page at once, and the template has made that page the visible one.
+  Sec_Send(hDlg, IDC_SEC_PAGE_MISC, BM_SETCHECK, BST_CHECKED, 0);
+  pd->iSetChosen = 0;
   const int idFixed[] = {IDC_SEC_CEIL_TEX, IDC_SEC_FLOOR_TEX, IDC_SEC_FLOORS};
   for (int id : idFixed)
-    SendDlgItemMessageA(hDlg, id, WM_SETFONT, (WPARAM)hFixedFont, FALSE);
+    Sec_Send(hDlg, id, WM_SETFONT, (WPARAM)hFixedFont, FALSE);
   Sec_SetBar(hDlg, IDC_SEC_FSLOPE_BAR, SEC_SLOPE_MIN, SEC_SLOPE_MAX, 0);
   Sec_SetBar(hDlg, IDC_SEC_CSLOPE_BAR, SEC_SLOPE_MIN, SEC_SLOPE_MAX, 0);
   Sec_SetBar(hDlg, IDC_SEC_FLOOR_ANGLE_BAR, 0, SEC_ANGLE_MAX, 0);

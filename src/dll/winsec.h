@@ -27,6 +27,13 @@ struct WS_SHOWN {
 // The alignment bars, by column (0 ceiling, 1 floor) and axis (0 X, 1 Y).
 #define WS_COLUMNS 2
 
+// The dialog's controls by id, taken once when it is created.
+#define WS_CONTROLS 192
+struct WS_CONTROL {
+  int id;
+  HWND h;
+};
+
 struct WINSEC_DLG_DATA {
   WINSEC_RESULTS *wsResults;
   int iFloorChose;
@@ -39,6 +46,8 @@ struct WINSEC_DLG_DATA {
   // a size) instead of spanning the texture.
   bool bNudge[WS_COLUMNS][2];
   WS_SHOWN shown[WS_SHOWN_SLOTS];
+  WS_CONTROL ctl[WS_CONTROLS];
+  int nCtl;
 };
 
 extern int iFCSelected;
@@ -70,6 +79,22 @@ bool Sec_TakeText(WINSEC_DLG_DATA *pd, HWND hDlg, int id);
 bool Sec_TakePos(WINSEC_DLG_DATA *pd, HWND hDlg, int id);
 bool Sec_TakeSel(WINSEC_DLG_DATA *pd, HWND hDlg, int id);
 bool Sec_TakeEntry(WINSEC_DLG_DATA *pd, HWND hDlg, int id, int iEntry);
+// The dialog's controls by id. Under Wine every look-up of a control through
+// the system, and every change of a window's text or visibility, is a trip
+// to the window server; a refresh touches some hundred controls, so the
+// dialog keeps their handles and changes only what differs.
+HWND Sec_Ctl(HWND hDlg, int id);
+LRESULT Sec_Send(HWND hDlg, int id, UINT wMsg, WPARAM wParam, LPARAM lParam);
+// A label is rewritten only when its text changes; a field always, so that
+// its change handling runs.
+void Sec_SetLabel(HWND hDlg, int id, const char *szText);
+void Sec_SetText(HWND hDlg, int id, const char *szText);
+// The field routines on the kept controls: "?" for the nothing value.
+void Sec_SetDouble(HWND hDlg, int id, double d);
+void Sec_SetAngleText(HWND hDlg, int id, double dDegrees);
+double Sec_GetDouble(HWND hDlg, int id);
+uint32_t Sec_GetColonNumber(HWND hDlg, int id);
+void Sec_Show(HWND hDlg, int id, bool bShow);
 // A control's text, cut to cbOut - 1 characters.
 void Sec_GetText(HWND hDlg, int id, char *szOut, int cbOut);
 // REVERT: sends the sector's first-read state again and refreshes the open

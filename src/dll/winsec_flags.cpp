@@ -22,13 +22,13 @@ static const int idVelocity[3] = {IDC_SEC_VX, IDC_SEC_VY, IDC_SEC_VZ};
 void SecFlags_Init(HWND hDlg, WINSEC_DLG_DATA *pd) {
   for (int i = 0; i < SF_NAMED_BOXES; i++)
     if (pd->szFlagNames[i][0] != '\0')
-      SetDlgItemTextA(hDlg, IDC_SEC_FLAG0 + i, pd->szFlagNames[i]);
+      Sec_SetLabel(hDlg, IDC_SEC_FLAG0 + i, pd->szFlagNames[i]);
 }
 
 void SecFlags_Show(HWND hDlg, WINSEC_DLG_DATA *pd) {
   const WINSEC_RESULTS *wr = pd->wsResults;
   for (int i = 0; i < SF_FLAGS; i++) {
-    HWND hBox = GetDlgItem(hDlg, IDC_SEC_FLAG0 + i);
+    HWND hBox = Sec_Ctl(hDlg, IDC_SEC_FLAG0 + i);
     if (hBox == NULL)
       continue;
     uint8_t b = wr->bFlagSet[i];
@@ -43,7 +43,7 @@ void SecFlags_Show(HWND hDlg, WINSEC_DLG_DATA *pd) {
 void SecFlags_Apply(HWND hDlg, WINSEC_DLG_DATA *pd) {
   WINSEC_RESULTS *wr = pd->wsResults;
   for (int i = 0; i < SF_FLAGS; i++) {
-    HWND hBox = GetDlgItem(hDlg, IDC_SEC_FLAG0 + i);
+    HWND hBox = Sec_Ctl(hDlg, IDC_SEC_FLAG0 + i);
     if (hBox != NULL)
       wr->bFlagSet[i] = (uint8_t)(SendMessageA(hBox, BM_GETCHECK, 0, 0) + 1);
   }
@@ -52,9 +52,9 @@ void SecFlags_Apply(HWND hDlg, WINSEC_DLG_DATA *pd) {
 static void sf_HingeLabels(HWND hDlg, const SF_SLOPE &s, uint32_t dwSector, uint32_t dwWall) {
   char sz[SF_LABEL];
   snprintf(sz, sizeof(sz), "Sector: %lX", (unsigned long)dwSector);
-  SetDlgItemTextA(hDlg, s.idSector, sz);
+  Sec_SetLabel(hDlg, s.idSector, sz);
   snprintf(sz, sizeof(sz), "Wall: %lX", (unsigned long)dwWall);
-  SetDlgItemTextA(hDlg, s.idWall, sz);
+  Sec_SetLabel(hDlg, s.idWall, sz);
 }
 
 void SecSlope_ShowLabels(HWND hDlg, WINSEC_DLG_DATA *pd) {
@@ -67,7 +67,7 @@ static void sf_AngleLabel(HWND hDlg, int idLabel, int iPos) {
   char szOld[SF_LABEL], szNew[SF_LABEL + 16];
   Sec_GetText(hDlg, idLabel, szOld, (int)sizeof(szOld));
   SecSlope_Label(szOld, iPos, szNew, sizeof(szNew));
-  SetDlgItemTextA(hDlg, idLabel, szNew);
+  Sec_SetLabel(hDlg, idLabel, szNew);
 }
 
 void SecSlope_ShowAngles(HWND hDlg, WINSEC_DLG_DATA *pd) {
@@ -87,7 +87,7 @@ bool SecSlope_Scroll(HWND hDlg, WINSEC_DLG_DATA *pd, int id, int iCode, int iThu
   const SF_SLOPE *ps = id == sfFloor.idBar ? &sfFloor : id == sfCeiling.idBar ? &sfCeiling : NULL;
   if (ps == NULL)
     return false;
-  int iPos = Sec_StepBar(GetDlgItem(hDlg, id), iCode, iThumb, 8);
+  int iPos = Sec_StepBar(Sec_Ctl(hDlg, id), iCode, iThumb, 8);
   sf_AngleLabel(hDlg, ps->idAngle, iPos);
   if (bApply)
     Sec_PostApply(hDlg);
@@ -97,8 +97,8 @@ bool SecSlope_Scroll(HWND hDlg, WINSEC_DLG_DATA *pd, int id, int iCode, int iThu
 static void sf_ApplySlope(HWND hDlg, WINSEC_DLG_DATA *pd, const SF_SLOPE &s, SLOPE_DATA *psd) {
   if (Sec_TakePos(pd, hDlg, s.idBar))
     psd->iAngle = Sec_BarPos(hDlg, s.idBar);
-  psd->dwHingeSectorTag = GetDlgItemColonNumber(hDlg, s.idSector);
-  psd->dwHingeWallTag = GetDlgItemColonNumber(hDlg, s.idWall);
+  psd->dwHingeSectorTag = Sec_GetColonNumber(hDlg, s.idSector);
+  psd->dwHingeWallTag = Sec_GetColonNumber(hDlg, s.idWall);
 }
 
 void SecSlope_Apply(HWND hDlg, WINSEC_DLG_DATA *pd) {
@@ -115,7 +115,7 @@ void SecVelocity_Show(HWND hDlg, WINSEC_DLG_DATA *pd) {
   const WINSEC_RESULTS *wr = pd->wsResults;
   const double d[3] = {wr->dVX, wr->dVY, wr->dVZ};
   for (int k = 0; k < 3; k++) {
-    SetDlgItemDouble(hDlg, idVelocity[k], d[k]);
+    Sec_SetDouble(hDlg, idVelocity[k], d[k]);
     Sec_MarkText(pd, hDlg, idVelocity[k]);
   }
 }
@@ -125,7 +125,7 @@ void SecVelocity_Apply(HWND hDlg, WINSEC_DLG_DATA *pd) {
   double *pd3[3] = {&wr->dVX, &wr->dVY, &wr->dVZ};
   for (int k = 0; k < 3; k++)
     if (Sec_TakeText(pd, hDlg, idVelocity[k]))
-      *pd3[k] = GetDlgItemDouble(hDlg, idVelocity[k]);
+      *pd3[k] = Sec_GetDouble(hDlg, idVelocity[k]);
 }
 
 void GrabWallForSlope(void) {

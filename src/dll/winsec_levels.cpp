@@ -14,7 +14,7 @@
 // The text of entry i of the floor list ("" when there is none).
 static void sl_Entry(HWND hDlg, int i, char *szOut, size_t cbOut) {
   szOut[0] = '\0';
-  HWND hList = GetDlgItem(hDlg, IDC_SEC_FLOORS);
+  HWND hList = Sec_Ctl(hDlg, IDC_SEC_FLOORS);
   LRESULT n = SendMessageA(hList, CB_GETLBTEXTLEN, (WPARAM)i, 0);
   if (n != CB_ERR && (size_t)n < cbOut)
     SendMessageA(hList, CB_GETLBTEXT, (WPARAM)i, (LPARAM)szOut);
@@ -36,14 +36,14 @@ static double sl_Read(HWND hDlg, int id) {
 // Writes one of the linked fields while their change handling stands still.
 static void sl_WriteLinked(HWND hDlg, WINSEC_DLG_DATA *pd, int id, double d, int iAfter) {
   pd->iAbsDelta = -1;
-  SetDlgItemTextA(hDlg, id, DoubleOrNothing(d));
+  Sec_SetText(hDlg, id, DoubleOrNothing(d));
   pd->iAbsDelta = iAfter;
 }
 
 static void sl_SetEntry(HWND hDlg, int iFloor, double dElev) {
   char szEntry[SL_TEXT];
   SecLevel_EntryText((unsigned)iFloor, dElev, szEntry, sizeof(szEntry));
-  HWND hList = GetDlgItem(hDlg, IDC_SEC_FLOORS);
+  HWND hList = Sec_Ctl(hDlg, IDC_SEC_FLOORS);
   SendMessageA(hList, CB_DELETESTRING, (WPARAM)iFloor, 0);
   SendMessageA(hList, CB_INSERTSTRING, (WPARAM)iFloor, (LPARAM)szEntry);
   SendMessageA(hList, CB_SETCURSEL, (WPARAM)iFloor, 0);
@@ -51,7 +51,7 @@ static void sl_SetEntry(HWND hDlg, int iFloor, double dElev) {
 
 void SecLevels_Fill(HWND hDlg, WINSEC_DLG_DATA *pd) {
   const WINSEC_RESULTS *wr = pd->wsResults;
-  HWND hList = GetDlgItem(hDlg, IDC_SEC_FLOORS);
+  HWND hList = Sec_Ctl(hDlg, IDC_SEC_FLOORS);
   SendMessageA(hList, CB_RESETCONTENT, 0, 0);
   for (int f = 0; f < (int)wCurrentNumberOfFloors && f < WS_MAX_FLOORS; f++) {
     char szEntry[SL_TEXT];
@@ -61,22 +61,22 @@ void SecLevels_Fill(HWND hDlg, WINSEC_DLG_DATA *pd) {
   SendMessageA(hList, CB_SETCURSEL, 0, 0);
   // Both through their change handling, as if typed: the refresh ends
   // holding the ceiling height.
-  SetDlgItemDouble(hDlg, IDC_SEC_THICKNESS, wr->fCeilThick);
+  Sec_SetDouble(hDlg, IDC_SEC_THICKNESS, wr->fCeilThick);
   double dCeiling = SecLevel_Ceiling(wr->fFloorElev[0], wr->fCeilThick);
-  SetDlgItemDouble(hDlg, IDC_SEC_CEILING, dCeiling);
+  Sec_SetDouble(hDlg, IDC_SEC_CEILING, dCeiling);
   Sec_SetBar(hDlg, IDC_SEC_CEILING_BAR, SL_BAR_MIN, SL_BAR_MAX,
              Sec_TruncPos(dCeiling, 8.0, SL_BAR_MIN, SL_BAR_MAX, 0));
 }
 
 void SecLevels_FloorChosen(HWND hDlg, WINSEC_DLG_DATA *pd) {
-  int iSel = (int)SendDlgItemMessageA(hDlg, IDC_SEC_FLOORS, CB_GETCURSEL, 0, 0);
+  int iSel = (int)Sec_Send(hDlg, IDC_SEC_FLOORS, CB_GETCURSEL, 0, 0);
   if (iSel < 0)
     return;
   char szEntry[SL_TEXT];
   sl_Entry(hDlg, iSel, szEntry, sizeof(szEntry));
   const char *szValue = SecLevel_ValueText(szEntry);
   if (*szValue != '\0')
-    SetDlgItemTextA(hDlg, IDC_SEC_NEWELEV, szValue);
+    Sec_SetText(hDlg, IDC_SEC_NEWELEV, szValue);
   SendMessageA(hDlg, WM_SEC_FLOORCHOSEN, (WPARAM)iSel, 0);
   if (iSel >= 0 && iSel < WS_MAX_FLOORS)
     Sec_SetBar(hDlg, IDC_SEC_NEWELEV_BAR, SL_BAR_MIN, SL_BAR_MAX,
@@ -91,7 +91,7 @@ void SecLevels_MarkShown(HWND hDlg, WINSEC_DLG_DATA *pd) {
 }
 
 static void sl_NewElevation(HWND hDlg, WINSEC_DLG_DATA *pd) {
-  int iSel = (int)SendDlgItemMessageA(hDlg, IDC_SEC_FLOORS, CB_GETCURSEL, 0, 0);
+  int iSel = (int)Sec_Send(hDlg, IDC_SEC_FLOORS, CB_GETCURSEL, 0, 0);
   if (iSel < 0)
     return;
   char szTyped[SL_TEXT], szEntry[SL_TEXT];
@@ -151,10 +151,10 @@ bool SecLevels_Scroll(HWND hDlg, WINSEC_DLG_DATA *pd, int id, int iCode, int iTh
     idEdit = IDC_SEC_CEILING;
   else
     return false;
-  int iPos = Sec_StepBar(GetDlgItem(hDlg, id), iCode, iThumb, 8);
+  int iPos = Sec_StepBar(Sec_Ctl(hDlg, id), iCode, iThumb, 8);
   char sz[SL_TEXT];
   snprintf(sz, sizeof(sz), "%g", (double)iPos / 8.0);
-  SetDlgItemTextA(hDlg, idEdit, sz); // runs the field's own change handling
+  Sec_SetText(hDlg, idEdit, sz); // runs the field's own change handling
   if (bApply)
     Sec_SendApply(hDlg);
   return true;
@@ -172,7 +172,7 @@ void SecLevels_Apply(HWND hDlg, WINSEC_DLG_DATA *pd) {
       wr->fFloorElev[f] = Fields_ParseDouble(szValue);
   }
   if (Sec_TakeText(pd, hDlg, IDC_SEC_THICKNESS))
-    wr->fCeilThick = GetDlgItemDouble(hDlg, IDC_SEC_THICKNESS);
+    wr->fCeilThick = Sec_GetDouble(hDlg, IDC_SEC_THICKNESS);
   if (Sec_TakeText(pd, hDlg, IDC_SEC_CEILING))
-    wr->fCeilHeight = GetDlgItemDouble(hDlg, IDC_SEC_CEILING);
+    wr->fCeilHeight = Sec_GetDouble(hDlg, IDC_SEC_CEILING);
 }

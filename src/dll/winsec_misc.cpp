@@ -58,9 +58,9 @@ void SecMisc_Init(HWND hDlg, WINSEC_DLG_DATA *pd) {
     SecBar_Range(i, &iMin, &iMax);
     Sec_SetBar(hDlg, idMiscBars[i], iMin, iMax, 0);
   }
-  SendDlgItemMessageA(hDlg, IDC_SEC_NAME, EM_LIMITTEXT, SM_NAME_CHARS, 0);
-  SendDlgItemMessageA(hDlg, IDC_SEC_SOUND, EM_LIMITTEXT,
-                      sizeof(((WINSEC_RESULTS *)0)->szStepSoundName) - 1, 0);
+  Sec_Send(hDlg, IDC_SEC_NAME, EM_LIMITTEXT, SM_NAME_CHARS, 0);
+  Sec_Send(hDlg, IDC_SEC_SOUND, EM_LIMITTEXT, sizeof(((WINSEC_RESULTS *)0)->szStepSoundName) - 1,
+           0);
 }
 
 void SecMisc_Show(HWND hDlg, WINSEC_DLG_DATA *pd) {
@@ -73,12 +73,12 @@ void SecMisc_Show(HWND hDlg, WINSEC_DLG_DATA *pd) {
     Sec_MarkPos(pd, hDlg, idMiscBars[i]);
     char szLabel[SEC_LABEL_TEXT];
     SecBar_LabelFromField(i, d, szLabel, sizeof(szLabel));
-    SetDlgItemTextA(hDlg, idMiscLabels[i], szLabel);
+    Sec_SetLabel(hDlg, idMiscLabels[i], szLabel);
   }
   char szSound[sizeof(wr->szStepSoundName)];
   memcpy(szSound, wr->szStepSoundName, sizeof(szSound));
   szSound[sizeof(szSound) - 1] = '\0';
-  SetDlgItemTextA(hDlg, IDC_SEC_SOUND, szSound);
+  Sec_SetText(hDlg, IDC_SEC_SOUND, szSound);
   Sec_MarkText(pd, hDlg, IDC_SEC_SOUND);
 }
 
@@ -87,10 +87,10 @@ bool SecMisc_Scroll(HWND hDlg, WINSEC_DLG_DATA *pd, int id, int iCode, int iThum
   int iBar = sm_Bar(id);
   if (iBar < 0)
     return false;
-  int iPos = Sec_StepBar(GetDlgItem(hDlg, id), iCode, iThumb, 8);
+  int iPos = Sec_StepBar(Sec_Ctl(hDlg, id), iCode, iThumb, 8);
   char szLabel[SEC_LABEL_TEXT];
   SecBar_LabelFromPos(iBar, iPos, szLabel, sizeof(szLabel));
-  SetDlgItemTextA(hDlg, idMiscLabels[iBar], szLabel);
+  Sec_SetLabel(hDlg, idMiscLabels[iBar], szLabel);
   if (bApply)
     Sec_PostApply(hDlg);
   return true;
@@ -114,9 +114,9 @@ void SecMisc_NameChanged(HWND hDlg) {
   if (!bReplaced)
     return;
   DWORD dwStart = 0, dwEnd = 0;
-  SendDlgItemMessageA(hDlg, IDC_SEC_NAME, EM_GETSEL, (WPARAM)&dwStart, (LPARAM)&dwEnd);
-  SetDlgItemTextA(hDlg, IDC_SEC_NAME, szName); // comes back here with nothing to replace
-  SendDlgItemMessageA(hDlg, IDC_SEC_NAME, EM_SETSEL, dwStart, dwEnd);
+  Sec_Send(hDlg, IDC_SEC_NAME, EM_GETSEL, (WPARAM)&dwStart, (LPARAM)&dwEnd);
+  Sec_SetText(hDlg, IDC_SEC_NAME, szName); // comes back here with nothing to replace
+  Sec_Send(hDlg, IDC_SEC_NAME, EM_SETSEL, dwStart, dwEnd);
 }
 
 void SecMisc_ApplyName(HWND hDlg, WINSEC_DLG_DATA *pd) {

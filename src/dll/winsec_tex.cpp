@@ -77,7 +77,7 @@ static void st_SetAlignBar(HWND hDlg, WINSEC_DLG_DATA *pd, int iCol, int iAxis,
 static void st_SetAngle(HWND hDlg, int iCol, int iPos, double dUnits) {
   const ST_COLUMN &c = stColumns[iCol];
   Sec_SetBar(hDlg, c.idAngleBar, 0, SEC_ANGLE_MAX, iPos);
-  SetDlgItemDouble2(hDlg, c.idAngle, dUnits * SEC_DEGREES_PER_UNIT);
+  Sec_SetAngleText(hDlg, c.idAngle, dUnits * SEC_DEGREES_PER_UNIT);
 }
 
 static void st_ShowColumn(HWND hDlg, WINSEC_DLG_DATA *pd, int iCol) {
@@ -95,9 +95,9 @@ static void st_ShowColumn(HWND hDlg, WINSEC_DLG_DATA *pd, int iCol) {
       FloatMod(&dShown[k], ax[k].dPeriod);
   int32_t iIndex = *s.piIndex;
   int iEntry = iIndex >= -1 && iIndex < Textures_Count() ? (int)iIndex + 1 : -1;
-  SendDlgItemMessageA(hDlg, c.idList, CB_SETCURSEL, (WPARAM)iEntry, 0);
-  SetDlgItemDouble(hDlg, c.idX, dShown[0]);
-  SetDlgItemDouble(hDlg, c.idY, dShown[1]);
+  Sec_Send(hDlg, c.idList, CB_SETCURSEL, (WPARAM)iEntry, 0);
+  Sec_SetDouble(hDlg, c.idX, dShown[0]);
+  Sec_SetDouble(hDlg, c.idY, dShown[1]);
   st_SetAngle(hDlg, iCol, *s.pwAngle > SEC_ANGLE_MAX ? SEC_ANGLE_MAX : *s.pwAngle,
               (double)*s.pwAngle);
   st_SetAlignBar(hDlg, pd, iCol, 0, ax[0], *s.pdX);
@@ -118,13 +118,13 @@ static void st_StoreColumn(HWND hDlg, WINSEC_DLG_DATA *pd, int iCol, int iFloor,
     return;
   const ST_COLUMN &c = stColumns[iCol];
   if (Sec_TakeText(pd, hDlg, c.idX))
-    *s.pdX = GetDlgItemDouble(hDlg, c.idX);
+    *s.pdX = Sec_GetDouble(hDlg, c.idX);
   if (Sec_TakeText(pd, hDlg, c.idY))
-    *s.pdY = GetDlgItemDouble(hDlg, c.idY);
+    *s.pdY = Sec_GetDouble(hDlg, c.idY);
   if (Sec_TakePos(pd, hDlg, c.idAngleBar))
     *s.pwAngle = (uint16_t)Sec_BarPos(hDlg, c.idAngleBar);
   if (bIndex && *s.piIndex != ST_ANIMATED && Sec_TakeSel(pd, hDlg, c.idList)) {
-    int iSel = (int)SendDlgItemMessageA(hDlg, c.idList, CB_GETCURSEL, 0, 0);
+    int iSel = (int)Sec_Send(hDlg, c.idList, CB_GETCURSEL, 0, 0);
     if (iSel >= 0)
       *s.piIndex = iSel - 1;
   }
@@ -133,7 +133,7 @@ static void st_StoreColumn(HWND hDlg, WINSEC_DLG_DATA *pd, int iCol, int iFloor,
 void SecTex_FillLists(HWND hDlg) {
   int n = Textures_Count();
   for (const ST_COLUMN &c : stColumns) {
-    HWND hList = GetDlgItem(hDlg, c.idList);
+    HWND hList = Sec_Ctl(hDlg, c.idList);
     SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
     SendMessageA(hList, CB_INITSTORAGE, (WPARAM)(n + 1), (LPARAM)((n + 1) * 24));
     LRESULT i = SendMessageA(hList, CB_ADDSTRING, 0, (LPARAM)szUnknownDesc);
@@ -168,19 +168,19 @@ void SecTex_SwitchLayer(HWND hDlg, WINSEC_DLG_DATA *pd, int iLayer) {
     st_StoreColumn(hDlg, pd, 1, pd->iFloorChose, true);
   st_StoreColumn(hDlg, pd, 0, 0, true);
   pd->iTexOver = iLayer;
-  SetDlgItemTextA(hDlg, IDC_SEC_TEX_LAYER,
-                  iLayer == 1 ? "Floor / Ceiling Overlays" : "Floor / Ceiling Textures");
-  SetDlgItemTextA(hDlg, IDC_SEC_TEX_ROW, iLayer == 1 ? "Overlay" : "Texture");
+  Sec_SetLabel(hDlg, IDC_SEC_TEX_LAYER,
+               iLayer == 1 ? "Floor / Ceiling Overlays" : "Floor / Ceiling Textures");
+  Sec_SetLabel(hDlg, IDC_SEC_TEX_ROW, iLayer == 1 ? "Overlay" : "Texture");
   SendMessageA(hDlg, WM_KRED_NEWRESULTS, 0, 0);
 }
 
 bool SecTex_Scroll(HWND hDlg, WINSEC_DLG_DATA *pd, int id, int iCode, int iThumb, bool bApply) {
   for (int iCol = 0; iCol < WS_COLUMNS; iCol++) {
     const ST_COLUMN &c = stColumns[iCol];
-    HWND hBar = GetDlgItem(hDlg, id);
+    HWND hBar = Sec_Ctl(hDlg, id);
     if (id == c.idAngleBar) {
       int iPos = Sec_StepBar(hBar, iCode, iThumb, 8);
-      SetDlgItemDouble2(hDlg, c.idAngle, iPos * SEC_DEGREES_PER_UNIT);
+      Sec_SetAngleText(hDlg, c.idAngle, iPos * SEC_DEGREES_PER_UNIT);
       if (bApply)
         Sec_SendApply(hDlg);
       return true;
@@ -193,16 +193,16 @@ bool SecTex_Scroll(HWND hDlg, WINSEC_DLG_DATA *pd, int id, int iCode, int iThumb
     char sz[ST_TEXT];
     if (!pd->bNudge[iCol][iAxis]) {
       snprintf(sz, sizeof(sz), "%g", (double)iPos / 8.0);
-      SetDlgItemTextA(hDlg, idEdit, sz);
+      Sec_SetText(hDlg, idEdit, sz);
     } else {
       // The bar moves the value by its position, then returns to 0.
-      double d = GetDlgItemDouble(hDlg, idEdit);
+      double d = Sec_GetDouble(hDlg, idEdit);
       SetScrollPos(hBar, SB_CTL, 0, TRUE);
       if (d == KRED_NOTHING || iPos == 0)
         return true; // no value to move, or no move
       float f = (float)((double)Fields_ToFloat(d) + (double)iPos / 8.0);
       snprintf(sz, sizeof(sz), "%g", (double)f);
-      SetDlgItemTextA(hDlg, idEdit, sz);
+      Sec_SetText(hDlg, idEdit, sz);
     }
     if (bApply)
       Sec_SendApply(hDlg);
@@ -222,9 +222,9 @@ void SecTex_ApplyAlignments(HWND hDlg, WINSEC_DLG_DATA *pd) {
   ST_SURFACE s;
   st_Surface(pd, 0, 0, &s);
   if (Sec_TakeText(pd, hDlg, IDC_SEC_CEIL_X))
-    *s.pdX = GetDlgItemDouble(hDlg, IDC_SEC_CEIL_X);
+    *s.pdX = Sec_GetDouble(hDlg, IDC_SEC_CEIL_X);
   if (Sec_TakeText(pd, hDlg, IDC_SEC_CEIL_Y))
-    *s.pdY = GetDlgItemDouble(hDlg, IDC_SEC_CEIL_Y);
+    *s.pdY = Sec_GetDouble(hDlg, IDC_SEC_CEIL_Y);
   if (pd->iFloorChose != -1)
     st_StoreColumn(hDlg, pd, 1, pd->iFloorChose, false);
 }
@@ -237,7 +237,7 @@ void SecTex_ApplyIndices(HWND hDlg, WINSEC_DLG_DATA *pd) {
     const ST_COLUMN &c = stColumns[iCol];
     if (*s.piIndex == ST_ANIMATED || !Sec_TakeSel(pd, hDlg, c.idList))
       continue;
-    int iSel = (int)SendDlgItemMessageA(hDlg, c.idList, CB_GETCURSEL, 0, 0);
+    int iSel = (int)Sec_Send(hDlg, c.idList, CB_GETCURSEL, 0, 0);
     if (iSel >= 0)
       *s.piIndex = iSel - 1;
   }
@@ -251,8 +251,8 @@ void SecTex_ResetRanges(HWND hDlg, WINSEC_DLG_DATA *pd) {
     const ST_COLUMN &c = stColumns[iCol];
     SEC_TEX_AXIS ax[2];
     st_Axes(pd, *s.piIndex, ax);
-    st_SetAlignBar(hDlg, pd, iCol, 0, ax[0], GetDlgItemDouble(hDlg, c.idX));
-    st_SetAlignBar(hDlg, pd, iCol, 1, ax[1], GetDlgItemDouble(hDlg, c.idY));
+    st_SetAlignBar(hDlg, pd, iCol, 0, ax[0], Sec_GetDouble(hDlg, c.idX));
+    st_SetAlignBar(hDlg, pd, iCol, 1, ax[1], Sec_GetDouble(hDlg, c.idY));
   }
 }
 
@@ -265,16 +265,16 @@ void HidePCXOptions(HWND hDlg) {
   for (int iCol = 0; iCol < WS_COLUMNS; iCol++) {
     if (pd->iSetChosen != 1) {
       for (const int *p = ipOff[iCol]; *p != 0; p++)
-        ShowWindow(GetDlgItem(hDlg, *p), SW_HIDE);
+        Sec_Show(hDlg, *p, false);
       continue;
     }
     ST_SURFACE s;
     bool bAnimated =
         st_Surface(pd, iCol, iCol == 0 ? 0 : pd->iFloorChose, &s) && *s.piIndex == ST_ANIMATED;
     for (const int *p = ipOn[iCol]; *p != 0; p++)
-      ShowWindow(GetDlgItem(hDlg, *p), bAnimated ? SW_HIDE : SW_SHOW);
+      Sec_Show(hDlg, *p, !bAnimated);
     for (const int *p = ipOff[iCol]; *p != 0; p++)
-      ShowWindow(GetDlgItem(hDlg, *p), bAnimated ? SW_SHOW : SW_HIDE);
+      Sec_Show(hDlg, *p, bAnimated);
   }
 }
 
@@ -284,7 +284,7 @@ void SectorEditorRightButton(HWND hView, int x, int y) {
     return;
   RECT rc;
   GetClientRect(hView, &rc);
-  int iZoom = GetScrollPos(GetDlgItem(GetParent(hView), IDC_MAIN_ZOOM), SB_CTL);
+  int iZoom = GetScrollPos(Sec_Ctl(GetParent(hView), IDC_MAIN_ZOOM), SB_CTL);
   if (iZoom < 1)
     iZoom = 1;
   int iSlot = Snapshot_BeginRead();
@@ -298,8 +298,8 @@ void SectorEditorRightButton(HWND hView, int x, int y) {
   int idX = rtChoice == 1 ? IDC_SEC_CEIL_X : IDC_SEC_FLOOR_X;
   int idY = rtChoice == 1 ? IDC_SEC_CEIL_Y : IDC_SEC_FLOOR_Y;
   snprintf(sz, sizeof(sz), "%g", (double)wx);
-  SetDlgItemTextA(hSec, idX, sz);
+  Sec_SetText(hSec, idX, sz);
   snprintf(sz, sizeof(sz), "%g", (double)wy);
-  SetDlgItemTextA(hSec, idY, sz);
+  Sec_SetText(hSec, idY, sz);
   PostMessageA(hSec, WM_COMMAND, IDC_SEC_APPLY, 0);
 }
