@@ -136,11 +136,14 @@ void SecTex_FillLists(HWND hDlg) {
     HWND hList = Sec_Ctl(hDlg, c.idList);
     SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
     SendMessageA(hList, CB_INITSTORAGE, (WPARAM)(n + 1), (LPARAM)((n + 1) * 24));
+    // Entry k + 1 is texture k; a list that runs out of room stops there.
     LRESULT i = SendMessageA(hList, CB_ADDSTRING, 0, (LPARAM)szUnknownDesc);
-    SendMessageA(hList, CB_SETITEMDATA, (WPARAM)i, (LPARAM)szUnknownName);
-    for (int k = 0; k < n; k++) {
+    if (i >= 0)
+      SendMessageA(hList, CB_SETITEMDATA, (WPARAM)i, (LPARAM)szUnknownName);
+    for (int k = 0; k < n && i >= 0; k++) {
       i = SendMessageA(hList, CB_ADDSTRING, 0, (LPARAM)feTextures[k].szName);
-      SendMessageA(hList, CB_SETITEMDATA, (WPARAM)i, (LPARAM)feTextures[k].szFile);
+      if (i >= 0)
+        SendMessageA(hList, CB_SETITEMDATA, (WPARAM)i, (LPARAM)feTextures[k].szFile);
     }
     SendMessageA(hList, WM_SETREDRAW, TRUE, 0);
     // Long texture names show in full when the list drops down.
