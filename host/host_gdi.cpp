@@ -23,9 +23,21 @@ static std::string szGdiWhy; // why counting does not work
 static GDI_COUNT gcMark;
 static bool bGdiMarked;
 
+// The process environment block, from ntdll's process information (class 0,
+// whose second pointer-sized field is the block's address).
+static const uint8_t *gdi_Peb() {
+  typedef LONG(WINAPI * PFN_NTQIP)(HANDLE, int, void *, ULONG, ULONG *);
+  HMODULE hNtdll = GetModuleHandleA("ntdll.dll");
+  PFN_NTQIP pfn =
+      hNtdll ? (PFN_NTQIP)(void *)GetProcAddress(hNtdll, "NtQueryInformationProcess") : nullptr;
+  void *pInfo[6] = {};
+  if (!pfn || pfn(GetCurrentProcess(), 0, pInfo, sizeof(pInfo), nullptr) != 0)
+    return nullptr;
+  return (const uint8_t *)pInfo[1];
+}
+
 static const uint8_t *gdi_Table() {
-  const uint8_t *pTeb = (const uint8_t *)NtCurrentTeb();
-  const uint8_t *pPeb = *(const uint8_t *const *)(pTeb + 0x30);
+  const uint8_t *pPeb = gdi_Peb();
   return pPeb ? *(const uint8_t *const *)(pPeb + 0x94) : nullptr;
 }
 

@@ -2,7 +2,7 @@
 
 #include <math.h>
 
-#include "snapshot.h"
+#include "snapshot.h" // capacity of a snapshot's wall array
 
 #define GEO_HALF_PI_F 1.5707964f
 #define GEO_PI_F 3.1415927f
@@ -13,15 +13,16 @@
 #define GEO_SEARCH_LIMIT 10000.0f
 #define GEO_NOT_BESIDE 20.0f
 
-// Truncation toward zero that stays defined for coordinates that do not fit
-// an int (far-away or broken host data): they are pinned to the int range.
-static int Geo_Truncate(double d) {
+// Truncation toward zero of a pixel offset, pinned to what the drawing
+// calls take: far-away or broken host data, a huge zoom, infinities and
+// overflowing differences all end at the pin; not a number gives 0.
+static int Geo_PinOffset(double d) {
   if (!(d == d))
     return 0;
-  if (d >= 2147483647.0)
-    return 2147483647;
-  if (d <= -2147483648.0)
-    return (-2147483647 - 1);
+  if (d >= (double)KRED_VIEW_COORD_MAX)
+    return KRED_VIEW_COORD_MAX;
+  if (d <= -(double)KRED_VIEW_COORD_MAX)
+    return -KRED_VIEW_COORD_MAX;
   return (int)d;
 }
 
@@ -31,15 +32,70 @@ void ConvertScreenToWorld(int cx, int cy, int px, int py, float ix, float iy, fl
   *oy = (float)((cy - py) * 3.0 / iZoomPos + iy);
 }
 
+// Pixel offset of a world point from the view centre, not yet truncated.
+static double Geo_OffsetX(float ix, float x, int iZoomPos) {
+  // A difference that overflows a float is infinite and pins like the rest.
+  return (ix - x) * iZoomPos / 3.0;
+}
+
+static double Geo_OffsetY(float iy, float y, int iZoomPos) {
+  return (y - iy) * iZoomPos / 3.0;
+}
+
 void ConvertOneVertex(float ix, float iy, int *ox, int *oy, float x, float y, int iZoomPos) {
-  *ox = Geo_Truncate((ix - x) * iZoomPos / 3.0);
-  *oy = Geo_Truncate((y - iy) * iZoomPos / 3.0);
+  *ox = Geo_PinOffset(Geo_OffsetX(ix, x, iZoomPos));
+  *oy = Geo_PinOffset(Geo_OffsetY(iy, y, iZoomPos));
+}
+
+static bool Geo_InsidePin(double dx, double dy) {
+  return fabs(dx) <= KRED_VIEW_COORD_MAX && fabs(dy) <= KRED_VIEW_COORD_MAX;
+}
+
+// Infinities become large finite values, so the far end keeps a direction.
+static double Geo_Finite(double d) {
+  return d > 1e30 ? 1e30 : (d < -1e30 ? -1e30 : d);
 }
 
 void ConvertWallVertexes(const WALL_VERTEXES *iwv, WALL_VERTEXES_I *owv, float x, float y,
                          int iZoomPos) {
-  ConvertOneVertex(iwv->v1x, iwv->v1y, &owv->v1x, &owv->v1y, x, y, iZoomPos);
-  ConvertOneVertex(iwv->v2x, iwv->v2y, &owv->v2x, &owv->v2y, x, y, iZoomPos);
+  double d[4] = {Geo_OffsetX(iwv->v1x, x, iZoomPos), Geo_OffsetY(iwv->v1y, y, iZoomPos),
+                 Geo_OffsetX(iwv->v2x, x, iZoomPos), Geo_OffsetY(iwv->v2y, y, iZoomPos)};
+  bool bNumbers = true;
+  for (double &v : d) {
+    v = Geo_Finite(v);
+    bNumbers = bNumbers && v == v;
+  }
+  bool bIn1 = Geo_InsidePin(d[0], d[1]);
+  bool bIn2 = Geo_InsidePin(d[2], d[3]);
+  if (bNumbers && bIn1 != bIn2) {
+    // One end beyond the pin: pull it in along the wall to where the wall
+    // leaves the pinned square, so the drawn wall keeps its direction.
+    // Measured from the near end, which keeps the precision.
+    double *pNear = bIn1 ? &d[0] : &d[2];
+    double *pFar = bIn1 ? &d[2] : &d[0];
+    double s = 1.0;
+    int kEdge = 0;
+    double dEdge = 0.0;
+    for (int k = 0; k < 2; k++) {
+      if (fabs(pFar[k]) > KRED_VIEW_COORD_MAX) {
+        double dThisEdge = pFar[k] > 0 ? KRED_VIEW_COORD_MAX : -KRED_VIEW_COORD_MAX;
+        double t = (dThisEdge - pNear[k]) / (pFar[k] - pNear[k]);
+        if (t < s) {
+          s = t;
+          kEdge = k;
+          dEdge = dThisEdge;
+        }
+      }
+    }
+    pFar[0] = pNear[0] + s * (pFar[0] - pNear[0]);
+    pFar[1] = pNear[1] + s * (pFar[1] - pNear[1]);
+    pFar[kEdge] = dEdge; // exactly on the pin, whatever the rounding
+  }
+  // Both ends beyond the pin (or broken numbers): each end is pinned.
+  owv->v1x = Geo_PinOffset(d[0]);
+  owv->v1y = Geo_PinOffset(d[1]);
+  owv->v2x = Geo_PinOffset(d[2]);
+  owv->v2y = Geo_PinOffset(d[3]);
 }
 
 double ConvertHeading(int h) {
@@ -153,11 +209,4 @@ int FindFacedWall(const EDITOR_VIEW *pv) {
     }
   }
   return iBest;
-}
-
-int FindOutWhichWallWereLookingAt(void) {
-  int iSlot = Snapshot_BeginRead();
-  int iWall = FindFacedWall(&pvSet[iSlot]);
-  Snapshot_EndRead();
-  return iWall;
 }

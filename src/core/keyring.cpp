@@ -36,3 +36,10 @@ void KeyRing_Reset(void) {
   dwKeyIn.store(0);
   dwKeyOut.store(0);
 }
+
+void KeyRing_SkipTo(int iIn) {
+  if (iIn < 0 || iIn >= KRED_KEY_SLOTS)
+    return;
+  // Release, as PullKey's: the producer may reuse the skipped slots.
+  dwKeyOut.store(iIn, std::memory_order_release);
+}

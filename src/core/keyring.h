@@ -18,3 +18,6 @@ void KeyRing_Post(uint32_t dwKey);
 uint32_t PullKey(void);
 // Empties the ring; only while neither thread uses it.
 void KeyRing_Reset(void);
+// Consumer side, while the producer may post: forget the keys posted before
+// the producer's position iIn (a value dwKeyIn had), keep the later ones.
+void KeyRing_SkipTo(int iIn);

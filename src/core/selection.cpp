@@ -3,11 +3,14 @@
 #include <string.h>
 
 #include "geometry.h"
+#include "snapshot.h"
 
 uint16_t wWallSelectionSet[KRED_MAX_SELECTIONS];
 std::atomic<uint16_t> wCurrentWallSelections{0};
-int16_t iSelWall = 0;
+int16_t iSelWall = -1;
 std::atomic<int16_t> piSelWall{-1};
+uint32_t dwSelSectorTag = 0xFFFFFFFFu;
+bool bSelSectorKnown = false;
 
 // Wall indices name entries of a snapshot's wall array, which holds at most
 // KRED_MAX_SELECTIONS walls; anything else cannot be a wall.
@@ -15,8 +18,6 @@ static bool Sel_IsWallIndex(int w) {
   return w >= 0 && w < KRED_MAX_SELECTIONS;
 }
 
-// The count is read once per call: the host's thread may empty the list
-// meanwhile, and a stale count must still stay inside the array.
 static int Sel_Count(void) {
   int n = wCurrentWallSelections.load();
   return n > KRED_MAX_SELECTIONS ? KRED_MAX_SELECTIONS : n;
@@ -29,13 +30,38 @@ static int Sel_Find(int n, int w) {
   return -1;
 }
 
-// The host's thread empties the list on a sector change, at any moment.
-// Each change is committed by a compare-exchange on the count, so such an
-// emptying is never undone; the pick that lost the race referred to the old
-// sector's walls and is dropped.
-static void Sel_Commit(int nOld, int nNew) {
-  uint16_t wExpected = (uint16_t)nOld;
-  wCurrentWallSelections.compare_exchange_strong(wExpected, (uint16_t)nNew);
+void Selection_Reset(void) {
+  wCurrentWallSelections.store(0);
+  iSelWall = -1;
+  piSelWall.store(-1);
+  dwSelSectorTag = 0xFFFFFFFFu;
+  bSelSectorKnown = false;
+}
+
+// Another sector: its walls are numbered afresh, so nothing picked or faced
+// before may stay. Returns whether anything was dropped.
+static bool Sel_FollowSector(uint32_t dwSector) {
+  if (bSelSectorKnown && dwSector == dwSelSectorTag)
+    return false;
+  bool bDropped = Sel_Count() != 0 || iSelWall >= 0 || piSelWall.load() >= 0;
+  wCurrentWallSelections.store(0);
+  iSelWall = -1;
+  piSelWall.store(-1);
+  dwSelSectorTag = dwSector;
+  bSelSectorKnown = true;
+  return bDropped;
+}
+
+int Selection_BeginRead(bool *pbEmptied) {
+  int iSlot = Snapshot_BeginRead();
+  bool bDropped = Sel_FollowSector(pvSet[iSlot].dwSectorHandle);
+  if (pbEmptied)
+    *pbEmptied = bDropped;
+  return iSlot;
+}
+
+void Selection_EndRead(void) {
+  Snapshot_EndRead();
 }
 
 void AddWallToSelectedList(int w) {
@@ -43,7 +69,7 @@ void AddWallToSelectedList(int w) {
   if (!Sel_IsWallIndex(w) || n >= KRED_MAX_SELECTIONS || Sel_Find(n, w) >= 0)
     return;
   wWallSelectionSet[n] = (uint16_t)w;
-  Sel_Commit(n, n + 1);
+  wCurrentWallSelections.store((uint16_t)(n + 1));
 }
 
 void ToggleWallInSelectedList(int w) {
@@ -53,12 +79,12 @@ void ToggleWallInSelectedList(int w) {
   int i = Sel_Find(n, w);
   if (i < 0) {
     wWallSelectionSet[n] = (uint16_t)w;
-    Sel_Commit(n, n + 1);
+    wCurrentWallSelections.store((uint16_t)(n + 1));
     return;
   }
   memmove(&wWallSelectionSet[i], &wWallSelectionSet[i + 1],
           (size_t)(n - i - 1) * sizeof(wWallSelectionSet[0]));
-  Sel_Commit(n, n - 1);
+  wCurrentWallSelections.store((uint16_t)(n - 1));
 }
 
 int IsWallInSelectionList(int w) {
@@ -71,8 +97,42 @@ void ClearWallSelection(void) {
   wCurrentWallSelections.store(0);
 }
 
+int FindOutWhichWallWereLookingAt(void) {
+  int iSlot = Selection_BeginRead(nullptr);
+  int iWall = FindFacedWall(&pvSet[iSlot]);
+  Selection_EndRead();
+  return iWall;
+}
+
+// Walls in the snapshot: a list that the host republished shorter under the
+// same sector tag must not send a reader past its walls.
+static int Sel_WallsIn(const EDITOR_VIEW *pv) {
+  int nWalls = pv->fpWSet ? pv->iWallCount : 0;
+  return nWalls > KRED_MAX_WALLS ? KRED_MAX_WALLS : nWalls;
+}
+
 int TargetedWall(void) {
+  int iSlot = Selection_BeginRead(nullptr);
+  const EDITOR_VIEW *pv = &pvSet[iSlot];
+  int iWall = FindFacedWall(pv);
   if (Sel_Count() != 0)
-    return wWallSelectionSet[0];
-  return FindOutWhichWallWereLookingAt();
+    iWall = wWallSelectionSet[0] < Sel_WallsIn(pv) ? wWallSelectionSet[0] : -1;
+  Selection_EndRead();
+  return iWall;
+}
+
+int Selection_GatherTags(uint32_t *pdwSectorTag, uint32_t *pdwWallTags, int nMax) {
+  int iSlot = Selection_BeginRead(nullptr);
+  const EDITOR_VIEW *pv = &pvSet[iSlot];
+  int nWalls = Sel_WallsIn(pv);
+  *pdwSectorTag = pv->dwSectorHandle;
+  int nOut = 0;
+  int n = Sel_Count();
+  if (n == 0 && iSelWall >= 0 && iSelWall < nWalls && nMax > 0)
+    pdwWallTags[nOut++] = pv->fpWSet[iSelWall].dwWallTag;
+  for (int i = 0; i < n && nOut < nMax; i++)
+    if (wWallSelectionSet[i] < nWalls)
+      pdwWallTags[nOut++] = pv->fpWSet[wWallSelectionSet[i]].dwWallTag;
+  Selection_EndRead();
+  return nOut;
 }

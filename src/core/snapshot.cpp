@@ -4,8 +4,6 @@
 
 #include <thread>
 
-#include "selection.h"
-
 EDITOR_VIEW pvSet[2];
 std::atomic<int> ipvSide{0};
 std::atomic<RenderUsage *> gruPoint{nullptr};
@@ -13,7 +11,6 @@ std::atomic<uint32_t> bViewCopyLock{0};
 std::atomic<uint32_t> bPositionLock{0};
 std::atomic<uint32_t> bDrawingNow{0};
 std::atomic<int> iDrawShiftCount{0};
-uint32_t dwLastHandle = 0xFFFFFFFFu;
 
 // The slot arrays live in static storage: attach cannot fail and a copy
 // never allocates. The pointers are null while detached.
@@ -58,9 +55,16 @@ void Snapshot_Reset(void) {
   bPositionLock.store(0);
   bDrawingNow.store(0);
   iDrawShiftCount.store(0);
-  dwLastHandle = 0xFFFFFFFFu;
   iSnapReadDepth = 0;
   iSnapReadSlot = 0;
+}
+
+void Snapshot_ReaderReset(void) {
+  iSnapReadDepth = 0;
+  iSnapReadSlot = 0;
+  bPositionLock.store(0);
+  bDrawingNow.store(0);
+  iDrawShiftCount.store(0);
 }
 
 static int Snap_Clamp(int32_t iCount, const void *pArray, int iCapacity) {
@@ -94,12 +98,6 @@ uint32_t Snapshot_Publish(const EDITOR_UPDATE_POSITION *eup) {
   if (!pv->fpWSet || !pv->pp) {
     bViewCopyLock.store(0);
     return 0;
-  }
-
-  if (eup->dwSectorHandle != dwLastHandle) {
-    dwLastHandle = eup->dwSectorHandle;
-    wCurrentWallSelections.store(0);
-    piSelWall.store(-1);
   }
 
   pv->wSectorNumber = eup->wSectorNumber;

@@ -4,11 +4,11 @@
 
 #include <stdarg.h>
 #include <stdio.h>
+#include <string.h>
 
 HINSTANCE hInst = NULL;
 KRED_CALLBACK gCallBack = NULL;
 DWORD lThreadID = 0;
-std::atomic<uint32_t *> bKillFlagPointer{nullptr};
 HWND hDialogSet[KRED_DIALOG_SLOTS] = {};
 HWND hPaletteWndSet[KRED_PALETTE_SLOTS] = {};
 HFONT hFixedFont = NULL;
@@ -17,13 +17,12 @@ uint32_t dwCurSector = 0xFFFFFFFFu;
 
 static int iLockCount = 0;
 
-// Editor threads that have not yet finished their exit path. The last one
-// out, or KillOffDLL when none is left, hands the host its flag back.
-static std::atomic<int> iThreadsRunning{0};
-
-// Thread message that EditorToTop posts: focus has to be taken on the
-// thread that owns the window.
-#define KRED_TM_TOTOP (WM_APP + 0x100)
+// The newest run's thread. The next run waits until it is gone before it
+// makes windows, so the old run's exit never meets the new run's windows.
+static std::atomic<HANDLE> hLastRunThread{NULL};
+// A run whose predecessor does not end within this time starts anyway; the
+// old run then still touches only its own windows, slots and flag.
+#define KRED_PREVIOUS_RUN_WAIT_MS 5000
 
 static const char szViewClass[] = "KREDITOR_VIEW";
 static const char szPaletteClass[] = "KREDITOR_PALETTE";
@@ -94,6 +93,11 @@ static void StopStuff(void) {
   Textures_Free();
   FreeChangeTables();
   FreeMemViewerList();
+
+  HANDLE hThread = hLastRunThread.exchange(NULL);
+  if (hThread) {
+    CloseHandle(hThread);
+  }
 }
 
 extern "C" BOOL WINAPI DLLEntryPoint(HINSTANCE hInstance, DWORD dwReason, LPVOID lpvReserved) {
@@ -139,6 +143,10 @@ void ErrMsg(const char *szTemplate, ...) {
     szText[0] = '\0';
   }
   szText[sizeof(szText) - 1] = '\0';
+  // A killed run is on its way out: a box now would only be closed again.
+  if (RunIsEnding()) {
+    return;
+  }
   MessageBoxA(NULL, szText, szTitle, MB_OK);
 }
 
@@ -192,26 +200,83 @@ void CheckKeyCommands(void) {
 // ---------------------------------------------------------------------------
 // Window slots
 
-void SectorDialogIsClosing(HWND hDlg) {
-  if (hDialogSet[1] == hDlg) {
-    hDialogSet[1] = NULL;
+// Another run's thread may fill a slot at any moment; a compare-exchange
+// empties it only while it still holds the closing window.
+void EmptyWindowSlot(HWND *phSlot, HWND hWnd) {
+  if (hWnd) {
+    InterlockedCompareExchangePointer((PVOID volatile *)phSlot, NULL, (PVOID)hWnd);
   }
+}
+
+void SectorDialogIsClosing(HWND hDlg) {
+  EmptyWindowSlot(&hDialogSet[1], hDlg);
 }
 
 void WallDialogIsClosing(HWND hDlg) {
-  if (hDialogSet[2] == hDlg) {
-    hDialogSet[2] = NULL;
-  }
+  EmptyWindowSlot(&hDialogSet[2], hDlg);
 }
 
 void MemDialogIsClosing(HWND hDlg) {
-  if (hDialogSet[3] == hDlg) {
-    hDialogSet[3] = NULL;
-  }
+  EmptyWindowSlot(&hDialogSet[3], hDlg);
 }
 
 // ---------------------------------------------------------------------------
-// Editor thread
+// Ending a run from inside modal loops
+
+bool RunIsEnding(void) {
+  return Run_KillRequested(Run_OfThread(GetCurrentThreadId()));
+}
+
+static BOOL CALLBACK Kred_CloseErrorBox(HWND hWnd, LPARAM lParam) {
+  (void)lParam;
+  char szClass[16];
+  char szText[sizeof(szTitle) + 1];
+  if (GetClassNameA(hWnd, szClass, sizeof(szClass)) && strcmp(szClass, "#32770") == 0 &&
+      GetWindowTextA(hWnd, szText, sizeof(szText)) && strcmp(szText, szTitle) == 0) {
+    EndDialog(hWnd, IDOK);
+  }
+  return TRUE;
+}
+
+void EndModalLoops(HWND hDlg) {
+  // A menu the thread tracks (none: nothing happens).
+  EndMenu();
+  // Move and size loops and a scroll bar's thumb end when the mouse capture
+  // goes (Windows). Wine's move and size loop ends only on Escape or Enter,
+  // and keeps running after it has lost the capture (as when another
+  // program takes the foreground), so an Escape is queued as well. When no
+  // such loop runs it reaches the main dialog as IDCANCEL, which does
+  // nothing; a message box does not take it (it is not the box's).
+  GUITHREADINFO gti;
+  memset(&gti, 0, sizeof(gti));
+  gti.cbSize = sizeof(gti);
+  if (GetGUIThreadInfo(GetCurrentThreadId(), &gti)) {
+    if ((gti.flags & GUI_INMOVESIZE) && gti.hwndMoveSize) {
+      SendMessageA(gti.hwndMoveSize, WM_CANCELMODE, 0, 0);
+    }
+    if (gti.hwndCapture) {
+      SendMessageA(gti.hwndCapture, WM_CANCELMODE, 0, 0);
+      ReleaseCapture();
+    }
+  }
+  PostMessageA(hDlg, WM_KEYDOWN, VK_ESCAPE, 0);
+  // ErrMsg's boxes: ending one makes its MessageBoxA return.
+  EnumThreadWindows(GetCurrentThreadId(), Kred_CloseErrorBox, 0);
+}
+
+void BringEditorToTop(HWND hDlg) {
+  if (!hDlg || !IsWindow(hDlg)) {
+    return;
+  }
+  if (IsIconic(hDlg)) {
+    ShowWindow(hDlg, SW_RESTORE);
+  }
+  SetForegroundWindow(hDlg);
+  SetFocus(hDlg);
+}
+
+// ---------------------------------------------------------------------------
+// Editor runs
 
 static bool Kred_OfferToDialogs(MSG *pMsg) {
   for (HWND hDlg : hDialogSet) {
@@ -227,53 +292,95 @@ static bool Kred_OfferToDialogs(MSG *pMsg) {
   return false;
 }
 
-static void Kred_BringMainToTop(void) {
-  HWND hDlg = hDialogSet[0];
-  if (!hDlg || !IsWindow(hDlg)) {
+// Destroys the slot's window if it belongs to this thread, and empties the
+// slot if it still holds that window (or a window that is already gone).
+static void Kred_DestroyIfOwn(HWND *phSlot, DWORD dwThread) {
+  HWND hWnd = *phSlot;
+  if (!hWnd) {
     return;
   }
-  if (IsIconic(hDlg)) {
-    ShowWindow(hDlg, SW_RESTORE);
-  }
-  SetForegroundWindow(hDlg);
-  SetFocus(hDlg);
-}
-
-static void Kred_DestroySlots(HWND *phSet, int iCount) {
-  for (int i = 0; i < iCount; i++) {
-    if (phSet[i] && IsWindow(phSet[i])) {
-      DestroyWindow(phSet[i]);
+  if (IsWindow(hWnd)) {
+    if (GetWindowThreadProcessId(hWnd, NULL) != dwThread) {
+      return;
     }
-    phSet[i] = NULL;
+    DestroyWindow(hWnd);
+  }
+  EmptyWindowSlot(phSlot, hWnd);
+}
+
+#define KRED_MAX_LEFTOVERS 64
+
+struct KRED_WINDOW_LIST {
+  int n;
+  HWND hWnd[KRED_MAX_LEFTOVERS];
+};
+
+// Windows made from the library's templates and classes; the thread's
+// system windows (the input method's) are left to the system.
+static BOOL CALLBACK Kred_ListWindow(HWND hWnd, LPARAM lParam) {
+  KRED_WINDOW_LIST *pList = (KRED_WINDOW_LIST *)lParam;
+  if (pList->n < KRED_MAX_LEFTOVERS &&
+      (HINSTANCE)GetWindowLongPtrA(hWnd, GWLP_HINSTANCE) == hInst) {
+    pList->hWnd[pList->n++] = hWnd;
+  }
+  return TRUE;
+}
+
+// The run's windows: the tracked ones in slot order, the rendering peaks
+// windows, then whatever else its thread still has.
+static void Kred_DestroyOwnWindows(void) {
+  DWORD dwThread = GetCurrentThreadId();
+  for (HWND &hWnd : hDialogSet) {
+    Kred_DestroyIfOwn(&hWnd, dwThread);
+  }
+  for (HWND &hWnd : hPaletteWndSet) {
+    Kred_DestroyIfOwn(&hWnd, dwThread);
+  }
+  CloseUsageWindows();
+  // Destroying an owner takes its owned windows along; list again until
+  // nothing is left (bounded, in case a window refuses to go).
+  for (int iRound = 0; iRound < 4; iRound++) {
+    KRED_WINDOW_LIST list;
+    list.n = 0;
+    EnumThreadWindows(dwThread, Kred_ListWindow, (LPARAM)&list);
+    if (list.n == 0) {
+      break;
+    }
+    for (int i = 0; i < list.n; i++) {
+      if (IsWindow(list.hWnd[i])) {
+        DestroyWindow(list.hWnd[i]);
+      }
+    }
   }
 }
 
-// Hands the host its kill flag back: exactly one caller gets the pointer.
-static void Kred_ReleaseKillFlag(void) {
-  uint32_t *pFlag = bKillFlagPointer.exchange(nullptr);
-  if (pFlag) {
-    *pFlag = 0;
+// One editor run on the calling thread, from its main dialog to the flag.
+static void Kred_RunEditor(KRED_RUN *r) {
+  r->dwThreadId.store(GetCurrentThreadId());
+  HANDLE hPrevious = (HANDLE)r->hPrevThread;
+  r->hPrevThread = NULL;
+  if (hPrevious) {
+    WaitForSingleObject(hPrevious, KRED_PREVIOUS_RUN_WAIT_MS);
+    CloseHandle(hPrevious);
   }
-}
 
-// lpParam: a reference on the library taken by WakeUpDLL, or null. The
-// thread drops it as it exits, so the host may unload the library as soon
-// as its kill flag reads 0 without pulling the code from under the thread.
-extern "C" DWORD WINAPI EditorThread(LPVOID lpParam) {
-  HMODULE hModuleRef = (HMODULE)lpParam;
+  // The run's fresh state is set here, on its own thread: the previous
+  // run's thread is gone, while the host's thread may post keys and
+  // updates meanwhile. Keys posted before the wake were the old run's.
+  KeyRing_SkipTo(r->iKeyStart);
+  Snapshot_ReaderReset();
+  Selection_Reset();
 
-  hDialogSet[0] = CreateDialogA(hInst, "KE_MAIN", NULL, EditorDlgProc);
+  HWND hMain = CreateDialogA(hInst, "KE_MAIN", NULL, EditorDlgProc);
+  hDialogSet[0] = hMain;
+  r->hMainWnd.store((void *)hMain);
 
   MSG msg;
-  while (bKillFlagPointer.load() == nullptr && hDialogSet[0] && IsWindow(hDialogSet[0])) {
+  while (!Run_KillRequested(r) && hMain && hDialogSet[0] == hMain && IsWindow(hMain)) {
     CheckKeyCommands();
     BOOL bGot = GetMessageA(&msg, NULL, 0, 0);
     if (bGot == 0 || bGot == -1) {
       break;
-    }
-    if (msg.hwnd == NULL && msg.message == KRED_TM_TOTOP) {
-      Kred_BringMainToTop();
-      continue;
     }
     if (!Kred_OfferToDialogs(&msg)) {
       TranslateMessage(&msg);
@@ -281,23 +388,74 @@ extern "C" DWORD WINAPI EditorThread(LPVOID lpParam) {
     }
   }
 
-  if (gCallBack) {
-    gCallBack(KREQ_CLOSING, 0);
+  // Its own service function: a host that wakes the next run from inside
+  // this request has already replaced gCallBack.
+  if (r->pCallBack) {
+    r->pCallBack(KREQ_CLOSING, 0);
   }
+  r->hMainWnd.store(NULL);
+  Kred_DestroyOwnWindows();
+  Run_ReturnFlag(r);
+  Run_Retire(r);
+}
 
-  Kred_DestroySlots(hDialogSet, KRED_DIALOG_SLOTS);
-  Kred_DestroySlots(hPaletteWndSet, KRED_PALETTE_SLOTS);
-  CloseUsageWindows();
-
-  // Leave the running count first: a KillOffDLL that stores its flag after
-  // this point sees no thread and clears the flag itself.
-  if (iThreadsRunning.fetch_sub(1) == 1) {
-    Kred_ReleaseKillFlag();
-  }
-
+static DWORD WINAPI Kred_RunThread(LPVOID lpRun) {
+  KRED_RUN *r = (KRED_RUN *)lpRun;
+  // The reference keeps the code here until the thread is out, so the host
+  // may unload the library as soon as its kill flag reads 0.
+  HMODULE hModuleRef = (HMODULE)r->hModuleRef;
+  Kred_RunEditor(r);
+  Run_Free(r);
   if (hModuleRef) {
     FreeLibraryAndExitThread(hModuleRef, 0);
   }
+  return 0;
+}
+
+// A run record for a new editor, queued behind the previous run's thread.
+static KRED_RUN *Kred_PrepareRun(KRED_CALLBACK pCallBack) {
+  KRED_RUN *r = Run_Start(pCallBack);
+  if (r) {
+    r->iKeyStart = dwKeyIn.load();
+    r->hPrevThread = (void *)hLastRunThread.exchange(NULL);
+  }
+  return r;
+}
+
+// The run's thread exists: it becomes the one the next run waits for.
+static void Kred_QueueThread(HANDLE hThread) {
+  HANDLE hOld = hLastRunThread.exchange(hThread);
+  if (hOld) {
+    CloseHandle(hOld);
+  }
+}
+
+// The record was prepared but no thread came of it.
+static void Kred_AbandonRun(KRED_RUN *r) {
+  HANDLE hPrevious = (HANDLE)r->hPrevThread;
+  r->hPrevThread = NULL;
+  if (hPrevious) {
+    Kred_QueueThread(hPrevious);
+  }
+  Run_Free(r);
+}
+
+// The thread procedure of the editor as the library exports it: its
+// argument is ignored. It runs an editor on the calling thread with the
+// service function of the last wake, and holds no library reference.
+extern "C" DWORD WINAPI EditorThread(LPVOID lpParam) {
+  (void)lpParam;
+  KRED_RUN *r = Kred_PrepareRun(gCallBack);
+  if (!r) {
+    return 0;
+  }
+  HANDLE hSelf = NULL;
+  DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &hSelf, SYNCHRONIZE,
+                  FALSE, 0);
+  Run_MakeCurrent(r);
+  Kred_QueueThread(hSelf);
+  Kred_RunEditor(r);
+  Run_Free(r);
   return 0;
 }
 
@@ -309,31 +467,33 @@ extern "C" uint32_t __cdecl WakeUpDLL(KRED_CALLBACK pCallBack) {
     return 0;
   }
 
-  // A fresh run: nothing of the previous one is read any more.
-  KeyRing_Reset();
-  Snapshot_Reset();
-  ClearWallSelection();
-
   HMODULE hModuleRef = NULL;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)(void *)&EditorThread,
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)(void *)&Kred_RunThread,
                      &hModuleRef);
 
-  KRED_CALLBACK pPrevious = gCallBack;
-  gCallBack = pCallBack;
-  iThreadsRunning.fetch_add(1);
+  KRED_RUN *r = Kred_PrepareRun(pCallBack);
+  HANDLE hThread = NULL;
   DWORD dwId = 0;
-  HANDLE hThread = CreateThread(NULL, 0, EditorThread, (LPVOID)hModuleRef, 0, &dwId);
+  if (r) {
+    r->hModuleRef = (void *)hModuleRef;
+    // Current before its thread runs: a kill from now on is meant for it.
+    Run_MakeCurrent(r);
+    hThread = CreateThread(NULL, 0, Kred_RunThread, r, 0, &dwId);
+  }
   if (!hThread) {
-    iThreadsRunning.fetch_sub(1);
-    gCallBack = pPrevious;
+    if (r) {
+      Run_Retire(r);
+      Kred_AbandonRun(r);
+    }
     if (hModuleRef) {
       FreeLibrary(hModuleRef);
     }
     MessageBoxA(NULL, "Error Launching Thread!", szTitle, MB_OK);
     return 0;
   }
+  gCallBack = pCallBack;
   lThreadID = dwId;
-  CloseHandle(hThread);
+  Kred_QueueThread(hThread);
 
   const SHARED_TEXTURE_DATA *pList =
       (const SHARED_TEXTURE_DATA *)(uintptr_t)pCallBack(KREQ_TEXTURE_LIST, 0);
@@ -346,18 +506,23 @@ extern "C" void __cdecl PostKey(uint32_t dwKey) {
   KeyRing_Post(dwKey);
 }
 
+// Both entries only post to the current run's main dialog and return: the
+// editor thread acts on the message, also from inside a message box, a menu
+// or a move loop, which dispatch window messages but not thread messages.
 extern "C" uint32_t __cdecl EditorToTop(void) {
-  if (iThreadsRunning.load() > 0 && lThreadID != 0) {
-    PostThreadMessageA(lThreadID, KRED_TM_TOTOP, 0, 0);
+  KRED_RUN *r = Run_Current();
+  HWND hMain = r ? (HWND)r->hMainWnd.load() : NULL;
+  if (hMain) {
+    PostMessageA(hMain, WM_KRED_TOTOP, 0, 0);
   }
   return 1;
 }
 
 extern "C" uint32_t __cdecl KillOffDLL(uint32_t *bKillFlag) {
-  bKillFlagPointer.store(bKillFlag);
-  // No editor left to see it: the flag is handed back at once.
-  if (iThreadsRunning.load() == 0) {
-    Kred_ReleaseKillFlag();
+  KRED_RUN *r = Run_Kill(bKillFlag);
+  HWND hMain = r ? (HWND)r->hMainWnd.load() : NULL;
+  if (hMain) {
+    PostMessageA(hMain, WM_KRED_RUNCHECK, 0, 0);
   }
   return 1;
 }

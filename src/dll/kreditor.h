@@ -19,6 +19,7 @@
 #include "kred_records.h"
 #include "palgrid.h"
 #include "resource_ids.h"
+#include "runs.h"
 #include "sector_flow.h"
 #include "selection.h"
 #include "snapshot.h"
@@ -31,18 +32,22 @@
 // Private messages.
 #define WM_KRED_REPAINT WM_USER // repaint the map view
 #define WM_KRED_NEWRESULTS 2269 // hand a tool dialog a new working record
+// Posted to the main dialog by the host's entries. Window messages, not
+// thread messages: message boxes, menus and move loops dispatch them.
+#define WM_KRED_RUNCHECK (WM_APP + 1) // KillOffDLL: the run may have to end
+#define WM_KRED_TOTOP (WM_APP + 2)    // EditorToTop
 
 // Entry points and the runtime (kreditor.cpp).
 extern HINSTANCE hInst;
 extern KRED_CALLBACK gCallBack;
 extern DWORD lThreadID;
-extern std::atomic<uint32_t *> bKillFlagPointer;
 extern HWND hDialogSet[KRED_DIALOG_SLOTS];
 extern HWND hPaletteWndSet[KRED_PALETTE_SLOTS];
 extern HFONT hFixedFont;
 extern HPEN hPenBig, hPenBigR, hPenBigG, hPen2, hPenR;
 extern uint32_t dwCurSector;
 
+// Shows nothing once the run has been told to end.
 void ErrMsg(const char *szTemplate, ...);
 void HandleKey(uint32_t dwKey);
 void CheckKeyCommands(void);
@@ -51,6 +56,18 @@ void CheckKeyCommands(void);
 void SectorDialogIsClosing(HWND hDlg);
 void WallDialogIsClosing(HWND hDlg);
 void MemDialogIsClosing(HWND hDlg);
+// Empties *phSlot if it still holds hWnd (a slot another run has filled
+// meanwhile keeps its window).
+void EmptyWindowSlot(HWND *phSlot, HWND hWnd);
+// Editor thread: the host has killed the run of this thread.
+bool RunIsEnding(void);
+// Editor thread, once the run is ending (hDlg: the main dialog): closes the
+// error boxes, menus and move or size loops the thread is inside, so control
+// returns to the editor's own loop. Each call ends what is open now; the
+// main dialog's timer repeats it for loops nested further out.
+void EndModalLoops(HWND hDlg);
+// Editor thread: EditorToTop's request, on the main dialog.
+void BringEditorToTop(HWND hDlg);
 
 // Main dialog (maindlg.cpp). Written on the editor thread, read by
 // UpdatePosition on the host's thread.

@@ -305,9 +305,24 @@ extern "C" INT_PTR CALLBACK EditorDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, L
     MainDlg_Command(hDlg, LOWORD(wParam));
     break;
   case WM_TIMER:
-    if (wParam == MAINDLG_TIMER) {
-      MainDialogTimerTick(hDlg);
+    if (wParam != MAINDLG_TIMER) {
+      break;
     }
+    // The timer ticks inside message boxes, menus and move loops too: a
+    // killed run ends them one by one until its own loop runs again.
+    if (RunIsEnding()) {
+      EndModalLoops(hDlg);
+      break;
+    }
+    MainDialogTimerTick(hDlg);
+    break;
+  case WM_KRED_RUNCHECK:
+    if (RunIsEnding()) {
+      EndModalLoops(hDlg);
+    }
+    break;
+  case WM_KRED_TOTOP:
+    BringEditorToTop(hDlg);
     break;
   case WM_HSCROLL:
     MainDlg_HScroll(hDlg, wParam, (HWND)lParam);
@@ -325,9 +340,7 @@ extern "C" INT_PTR CALLBACK EditorDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, L
     DestroyWindow(hDlg);
     break;
   case WM_DESTROY:
-    if (hDialogSet[0] == hDlg) {
-      hDialogSet[0] = NULL;
-    }
+    EmptyWindowSlot(&hDialogSet[0], hDlg);
     KillTimer(hDlg, MAINDLG_TIMER);
     break;
   default:

@@ -16,13 +16,16 @@ static uint32_t dwLastCalled = 0;
 static float fLastX = 0.0f;
 static float fLastZ = 0.0f;
 
+// Two back buffers per view window, kept in its window slots: a repaint
+// draws into the bitmap of VIEW_SLOT_DRAW and then swaps it with the last
+// finished picture in slot 0. So the bitmap in slot 0 is always complete and
+// never selected into a context, whoever reads it (the test host) never
+// sees a half-drawn map, and a view that is being destroyed frees only its
+// own bitmaps.
+#define VIEW_SLOT_SHOWN 0
+#define VIEW_SLOT_DRAW ((int)sizeof(LONG_PTR))
+
 // Map view state, editor thread only.
-// Two back buffers: a repaint draws into hLocalBmp and then swaps it with
-// hShownBmp, the last finished picture, which window slot 0 carries. So the
-// bitmap in slot 0 is always complete and never selected into a context,
-// and whoever reads it (the test host) never sees a half-drawn map.
-static HBITMAP hLocalBmp = NULL;
-static HBITMAP hShownBmp = NULL;
 static int dmCurrent = 0; // 0 idle, 1 left button down, 2 dragging a box
 static RECT rcDragBox = {0, 0, 0, 0};
 static uint32_t bPointNextTime = 0;
@@ -107,10 +110,16 @@ static int View_Zoom(HWND hParent) {
   return iZoom < 1 ? 1 : iZoom;
 }
 
+static HBITMAP View_Bitmap(HWND hWnd, int iSlot) {
+  return (HBITMAP)GetWindowLongPtrA(hWnd, iSlot);
+}
+
 static void View_Repaint(HWND hWnd) {
   HWND hParent = GetParent(hWnd);
   uint32_t bGrab = bGrabNextTime;
   uint32_t bPoint = bPointNextTime;
+  HBITMAP hLocalBmp = View_Bitmap(hWnd, VIEW_SLOT_DRAW);
+  HBITMAP hShownBmp = View_Bitmap(hWnd, VIEW_SLOT_SHOWN);
   HDC hdc = GetDC(hWnd);
   if (hdc == NULL)
     return;
@@ -125,7 +134,10 @@ static void View_Repaint(HWND hWnd) {
     return;
   }
 
-  int iSide = Snapshot_BeginRead();
+  // Picks and the faced wall of another sector are dropped here, before
+  // this pass picks anything against its snapshot.
+  bool bEmptied = false;
+  int iSide = Selection_BeginRead(&bEmptied);
   const EDITOR_VIEW *pv = &pvSet[iSide];
   int iZoom = View_Zoom(hParent);
 
@@ -218,7 +230,7 @@ static void View_Repaint(HWND hWnd) {
 
   // The wall editor is refreshed after the read ends: it asks the host for
   // wall records, which must not happen while the snapshot is held.
-  bool bRefreshWallDialog = false;
+  bool bRefreshWallDialog = bEmptied;
   if (bPoint && iClicked >= 0) {
     ToggleWallInSelectedList(iClicked);
     bRefreshWallDialog = true;
@@ -255,12 +267,10 @@ static void View_Repaint(HWND hWnd) {
   SelectObject(hdcMem, hOldPen);
   DeleteDC(hdcMem);
 
-  HBITMAP hDone = hLocalBmp;
-  hLocalBmp = hShownBmp;
-  hShownBmp = hDone;
-  SetWindowLongPtrA(hWnd, 0, (LONG_PTR)hShownBmp);
+  SetWindowLongPtrA(hWnd, VIEW_SLOT_SHOWN, (LONG_PTR)hLocalBmp);
+  SetWindowLongPtrA(hWnd, VIEW_SLOT_DRAW, (LONG_PTR)hShownBmp);
 
-  Snapshot_EndRead();
+  Selection_EndRead();
   if (bGrab)
     bGrabNextTime = 0;
   if (bPoint)
@@ -277,19 +287,20 @@ static void View_Repaint(HWND hWnd) {
 }
 
 static void View_FreeBuffers(HWND hWnd) {
-  SetWindowLongPtrA(hWnd, 0, 0);
-  if (hLocalBmp != NULL)
-    DeleteObject(hLocalBmp);
-  if (hShownBmp != NULL)
-    DeleteObject(hShownBmp);
-  hLocalBmp = NULL;
-  hShownBmp = NULL;
+  const int iSlots[] = {VIEW_SLOT_SHOWN, VIEW_SLOT_DRAW};
+  for (int iSlot : iSlots) {
+    HBITMAP hBmp = View_Bitmap(hWnd, iSlot);
+    SetWindowLongPtrA(hWnd, iSlot, 0);
+    if (hBmp != NULL)
+      DeleteObject(hBmp);
+  }
 }
 
 extern "C" LRESULT CALLBACK ViewWndProc(HWND hWnd, UINT wMsg, WPARAM wParam, LPARAM lParam) {
   switch (wMsg) {
   case WM_CREATE:
-    SetWindowLongPtrA(hWnd, 0, 0);
+    SetWindowLongPtrA(hWnd, VIEW_SLOT_SHOWN, 0);
+    SetWindowLongPtrA(hWnd, VIEW_SLOT_DRAW, 0);
     // A new editor run starts idle, whatever the last one left pending.
     dmCurrent = 0;
     bPointNextTime = 0;
@@ -300,11 +311,12 @@ extern "C" LRESULT CALLBACK ViewWndProc(HWND hWnd, UINT wMsg, WPARAM wParam, LPA
     View_FreeBuffers(hWnd);
     HDC hdc = GetDC(hWnd);
     if (hdc != NULL) {
-      hLocalBmp = CreateCompatibleBitmap(hdc, LOWORD(lParam), HIWORD(lParam));
-      hShownBmp = CreateCompatibleBitmap(hdc, LOWORD(lParam), HIWORD(lParam));
+      HBITMAP hShown = CreateCompatibleBitmap(hdc, LOWORD(lParam), HIWORD(lParam));
+      HBITMAP hDraw = CreateCompatibleBitmap(hdc, LOWORD(lParam), HIWORD(lParam));
       ReleaseDC(hWnd, hdc);
+      SetWindowLongPtrA(hWnd, VIEW_SLOT_SHOWN, (LONG_PTR)hShown);
+      SetWindowLongPtrA(hWnd, VIEW_SLOT_DRAW, (LONG_PTR)hDraw);
     }
-    SetWindowLongPtrA(hWnd, 0, (LONG_PTR)hShownBmp);
     break;
   }
 

@@ -9,6 +9,7 @@
 
 #include "geometry.h"
 #include "keyring.h"
+#include "runs.h"
 #include "selection.h"
 #include "snapshot.h"
 
@@ -159,35 +160,87 @@ TEST(CoreTsan, ReaderNeverSeesATornSnapshot) {
   Snapshot_Reset();
 }
 
-TEST(CoreTsan, SectorChangesEmptyTheSelectionWhileItIsEdited) {
+TEST(CoreTsan, PicksStayWithTheSectorTheyWereMadeIn) {
+  // The host walks through sectors 1 to 5 as fast as it can; wall i of sector
+  // s carries the tag s * 1000 + i. At every read, each listed wall must
+  // have been picked in the sector that read shows.
   ASSERT_TRUE(Snapshot_Alloc());
   Snapshot_Reset();
-  ClearWallSelection();
+  Selection_Reset();
   std::atomic<bool> bDone{false};
   std::thread host([&] {
+    std::vector<WALL_VERTEXES> walls(40);
     EDITOR_UPDATE_POSITION eup = {};
-    uint32_t dwSector = 0;
-    while (!bDone.load()) {
-      eup.dwSectorHandle = dwSector++ / 64;
+    for (uint32_t n = 0; !bDone.load(); n++) {
+      eup.dwSectorHandle = 1 + n / 16 % 5;
+      for (size_t i = 0; i < walls.size(); i++)
+        walls[i] = {eup.dwSectorHandle * 1000 + (uint32_t)i, -10, 10, 10, 10};
+      eup.iWallCount = (int32_t)walls.size();
+      eup.fpWSet = walls.data();
       Snapshot_Publish(&eup);
     }
   });
 
-  int nBad = 0;
+  uint32_t dwPickedIn[KRED_MAX_SELECTIONS] = {};
+  int nBad = 0, nReads = 0;
   auto tEnd = std::chrono::steady_clock::now() + kRunTime;
-  for (int i = 0; TimeLeft(tEnd); i++) {
-    AddWallToSelectedList(i % 37);
-    ToggleWallInSelectedList(i % 11);
-    int n = wCurrentWallSelections.load();
-    nBad += n > KRED_MAX_SELECTIONS;
-    nBad += TargetedWall() >= KRED_MAX_WALLS;
-    IsWallInSelectionList(i % 5);
+  for (int i = 0; TimeLeft(tEnd); i++, nReads++) {
+    const EDITOR_VIEW &pv = pvSet[Selection_BeginRead(nullptr)];
+    for (int k = 0; k < wCurrentWallSelections.load(); k++) {
+      int w = wWallSelectionSet[k];
+      nBad += dwPickedIn[w] != pv.dwSectorHandle || pv.fpWSet[w].dwWallTag % 1000 != (uint32_t)w;
+    }
+    nBad += TargetedWall() >= pv.iWallCount;
+    for (int w : {i % 37, (i * 7) % 40}) {
+      if (w < pv.iWallCount) { // as the view picks: walls it drew
+        AddWallToSelectedList(w);
+        dwPickedIn[w] = pv.dwSectorHandle;
+      }
+    }
+    std::this_thread::yield(); // the host publishes while the read is held
+    Selection_EndRead();
   }
   bDone.store(true);
   host.join();
   EXPECT_EQ(nBad, 0);
-  ClearWallSelection();
+  EXPECT_GT(nReads, 10);
+  Selection_Reset();
   Snapshot_Reset();
+}
+
+TEST(CoreTsan, KillFlagIsClearedOnceWhateverTheTiming) {
+  // Each cycle the editor thread ends either on its own ("&DONE") or on the
+  // host's kill, while the host kills at a moment of its own. Two writes of
+  // the flag would be a race the sanitizer reports; a flag left at 1 after
+  // the thread is out is a lost handshake.
+  Run_ResetAll();
+  int nLeftSet = 0, nKilledRuns = 0, nCycles = 0;
+  auto tEnd = std::chrono::steady_clock::now() + kRunTime;
+  for (uint32_t n = 1; TimeLeft(tEnd); n++) {
+    KRED_RUN *r = Run_Start(nullptr);
+    ASSERT_NE(r, nullptr);
+    Run_MakeCurrent(r);
+    uint32_t dwFlag = 1;
+    std::thread editor([r, n] {
+      r->dwThreadId.store(n);
+      for (uint32_t k = 0; k < n % 13 && !Run_KillRequested(r); k++)
+        std::this_thread::yield();
+      Run_ReturnFlag(r);
+      Run_Retire(r);
+      Run_Free(r);
+    });
+    for (uint32_t k = 0; k < n % 7; k++)
+      std::this_thread::yield();
+    nKilledRuns += Run_Kill(&dwFlag) != nullptr;
+    editor.join();
+    nLeftSet += dwFlag != 0;
+    nCycles++;
+  }
+  EXPECT_EQ(nLeftSet, 0);
+  EXPECT_GT(nCycles, 100);
+  EXPECT_GT(nKilledRuns, 0);
+  EXPECT_EQ(Run_Current(), nullptr);
+  Run_ResetAll();
 }
 
 } // namespace

@@ -2,8 +2,9 @@
 
 #include <math.h>
 
+#include <stdint.h>
+
 #include "geometry.h"
-#include "snapshot.h"
 
 namespace {
 
@@ -48,14 +49,66 @@ TEST(Geometry, WorldToScreenTruncatesTowardZero) {
   EXPECT_EQ(wi.v2y, -9);
 }
 
-TEST(Geometry, WorldToScreenPinsCoordinatesOutsideTheIntRange) {
-  int ox, oy;
-  ConvertOneVertex(1e30f, -1e30f, &ox, &oy, 0, 0, 30);
-  EXPECT_EQ(ox, 2147483647);
-  EXPECT_EQ(oy, 2147483647);
-  ConvertOneVertex(-1e30f, NAN, &ox, &oy, 0, 0, 30);
-  EXPECT_EQ(ox, -2147483647 - 1);
-  EXPECT_EQ(oy, 0);
+TEST(Geometry, WorldToScreenOffsetsArePinnedForDrawing) {
+  // The view adds its centre to these offsets and hands them to GDI, which
+  // takes device coordinates within 2^27: any offset must leave room for that.
+  const int M = KRED_VIEW_COORD_MAX;
+  const float fInf = INFINITY;
+  struct {
+    const char *szWhat;
+    float ix, iy, x, y;
+    int iZoom, ox, oy;
+  } const cases[] = {
+      {"far away", 1e30f, -1e30f, 0, 0, 30, M, M},
+      {"far away, other side", -1e30f, 1e30f, 0, 0, 30, -M, -M},
+      {"infinite point", fInf, -fInf, 0, 0, 3, M, M},
+      {"infinite player", 0, 0, fInf, -fInf, 3, -M, -M},
+      {"difference overflows a float", 3e38f, -3e38f, -3e38f, 3e38f, 30, M, M},
+      {"not a number", NAN, 5, 0, 0, 3, 0, -5},
+      {"player not a number", 1, 1, NAN, NAN, 3, 0, 0},
+      {"huge zoom", 100, -100, 0, 0, 2147483647, M, M},
+      {"negative zoom", 100, -100, 0, 0, -30, -1000, -1000},
+      {"just inside", 1000000, 0, 0, 0, 3, 1000000, 0},
+      {"at the limit", (float)M, (float)-M, 0, 0, 3, M, M},
+      {"one beyond", (float)M + 64, 0, 0, 0, 3, M, 0},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.szWhat);
+    int ox = 99, oy = 99;
+    ConvertOneVertex(c.ix, c.iy, &ox, &oy, c.x, c.y, c.iZoom);
+    EXPECT_EQ(ox, c.ox);
+    EXPECT_EQ(oy, c.oy);
+    // A centre of a 32767-pixel view still lands inside what GDI accepts.
+    EXPECT_LT((int64_t)ox + 32767, (int64_t)1 << 27);
+    EXPECT_GT((int64_t)oy - 32767, -((int64_t)1 << 27));
+  }
+}
+
+TEST(Geometry, WallsBeyondThePinKeepTheirDirection) {
+  const int M = KRED_VIEW_COORD_MAX;
+  const float fInf = INFINITY;
+  struct {
+    const char *szWhat;
+    WALL_VERTEXES wv;
+    WALL_VERTEXES_I want;
+  } const cases[] = {
+      {"inside", {0, -5, 6, 9, -12}, {-5, -6, 9, 12}},
+      {"far east", {0, 20, 0, 1e30f, 0}, {20, 0, M, 0}},
+      {"far north-east, a tenth as steep", {0, 0, 0, 1e30f, 1e29f}, {0, 0, M, -M / 10}},
+      {"far end first", {0, 1e30f, -1e30f, 30, -30}, {M, M, 30, 30}},
+      {"infinite far end", {0, 0, 40, -fInf, 40}, {0, -40, -M, -40}},
+      {"both ends far: each pinned", {0, -1e30f, 1e29f, 1e30f, -1e30f}, {-M, -M, M, M}},
+      {"not a number", {0, NAN, 3, 1e30f, 3}, {0, -3, M, -3}},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.szWhat);
+    WALL_VERTEXES_I wi = {99, 99, 99, 99};
+    ConvertWallVertexes(&c.wv, &wi, 0, 0, 3);
+    EXPECT_EQ(wi.v1x, c.want.v1x);
+    EXPECT_NEAR(wi.v1y, c.want.v1y, 1);
+    EXPECT_EQ(wi.v2x, c.want.v2x);
+    EXPECT_NEAR(wi.v2y, c.want.v2y, 1);
+  }
 }
 
 TEST(Geometry, ConvertHeading) {
@@ -167,20 +220,6 @@ TEST(Geometry, FindFacedWall) {
   pv = View(wv, 5, 8192); // turned round: nothing behind
   EXPECT_EQ(FindFacedWall(&pv), -1);
   EXPECT_EQ(FindFacedWall(nullptr), -1);
-}
-
-TEST(Geometry, FacedWallOfTheCurrentSnapshot) {
-  ASSERT_TRUE(Snapshot_Alloc());
-  Snapshot_Reset();
-  EXPECT_EQ(FindOutWhichWallWereLookingAt(), -1);
-  WALL_VERTEXES wv[] = {{0, 50, -10, 60, -10}, {1, -10, 10, 10, 10}};
-  EDITOR_UPDATE_POSITION eup = {};
-  eup.iWallCount = 2;
-  eup.fpWSet = wv;
-  ASSERT_EQ(Snapshot_Publish(&eup), 1u);
-  EXPECT_EQ(FindOutWhichWallWereLookingAt(), 1);
-  EXPECT_FALSE(Snapshot_IsReading());
-  Snapshot_Reset();
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "selection.h"
 #include "snapshot.h"
 
 namespace {
@@ -40,13 +39,11 @@ protected:
   void SetUp() override {
     ASSERT_TRUE(Snapshot_Alloc());
     Snapshot_Reset();
-    ClearWallSelection();
   }
   void TearDown() override {
     while (Snapshot_IsReading())
       Snapshot_EndRead();
     Snapshot_Reset();
-    ClearWallSelection();
   }
 };
 
@@ -92,7 +89,6 @@ TEST_F(SnapshotTest, CopiesIntoTheOtherSlotAndFlips) {
 TEST_F(SnapshotTest, LocksRejectWithoutTouchingTheSlots) {
   Update u1(1), u2(2, 5, 5, 99);
   Snapshot_Publish(&u1.eup);
-  AddWallToSelectedList(4);
   std::vector<unsigned char> before = Image();
 
   bPositionLock.store(1);
@@ -104,8 +100,6 @@ TEST_F(SnapshotTest, LocksRejectWithoutTouchingTheSlots) {
 
   EXPECT_EQ(Image(), before);
   EXPECT_EQ(ipvSide.load(), 1);
-  EXPECT_EQ(wCurrentWallSelections.load(), 1); // the sector change was not taken
-  EXPECT_EQ(dwLastHandle, 77u);
   EXPECT_EQ(Snapshot_Publish(&u2.eup), 1u);
 }
 
@@ -170,30 +164,22 @@ TEST_F(SnapshotTest, CountsAreClampedToCapacity) {
   }
 }
 
-TEST_F(SnapshotTest, SectorChangeClearsTheSelectionOnce) {
-  Update a(1, 3, 0, 10), b(2, 3, 0, 20);
-  AddWallToSelectedList(2);
-  piSelWall.store(2);
-  ASSERT_EQ(Snapshot_Publish(&a.eup), 1u); // first sector after attach
-  EXPECT_EQ(wCurrentWallSelections.load(), 0);
-  EXPECT_EQ(piSelWall.load(), -1);
-  EXPECT_EQ(dwLastHandle, 10u);
-
-  AddWallToSelectedList(2);
-  piSelWall.store(2);
-  ASSERT_EQ(Snapshot_Publish(&a.eup), 1u); // same sector
-  EXPECT_EQ(wCurrentWallSelections.load(), 1);
-  EXPECT_EQ(piSelWall.load(), 2);
-
-  // A skipped update does not take the change; the next accepted one does.
+TEST_F(SnapshotTest, ReaderResetReleasesAReadLeftOpen) {
+  // A run that ended inside a read (and left the position locked) must not
+  // keep the next run's host copies throttled to one per read.
+  Update u1(1), u2(2), u3(3);
+  Snapshot_Publish(&u1.eup);
   Snapshot_BeginRead();
-  ASSERT_EQ(Snapshot_Publish(&a.eup), 1u);
-  ASSERT_EQ(Snapshot_Publish(&b.eup), 0u);
-  EXPECT_EQ(wCurrentWallSelections.load(), 1);
+  Snapshot_BeginRead();
+  bPositionLock.store(1);
+  Snapshot_ReaderReset();
+  EXPECT_FALSE(Snapshot_IsReading());
+  EXPECT_EQ(bPositionLock.load(), 0u);
+  EXPECT_EQ(Snapshot_Publish(&u2.eup), 1u);
+  EXPECT_EQ(Snapshot_Publish(&u3.eup), 1u);
+  EXPECT_EQ(pvSet[ipvSide.load()].x, 3.0f); // the slots keep the updates
+  EXPECT_EQ(Snapshot_BeginRead(), ipvSide.load());
   Snapshot_EndRead();
-  ASSERT_EQ(Snapshot_Publish(&b.eup), 1u);
-  EXPECT_EQ(wCurrentWallSelections.load(), 0);
-  EXPECT_EQ(dwLastHandle, 20u);
 }
 
 } // namespace
