@@ -638,6 +638,13 @@ extern "C" INT_PTR CALLBACK EditSecDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, 
 // ---------------------------------------------------------------------------
 // Opening and following the player
 
+void SectorEditorNewRun(void) {
+  iFCSelected = -1;
+  dwGrabbedSector = 0;
+  dwGrabbedWall = 0;
+  dwCurSector = 0xFFFFFFFFu;
+}
+
 // The sector the current snapshot shows the player in.
 static uint32_t Sec_PlayerSector(void) {
   int iSlot = Snapshot_BeginRead();

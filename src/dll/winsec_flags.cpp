@@ -129,12 +129,14 @@ void SecVelocity_Apply(HWND hDlg, WINSEC_DLG_DATA *pd) {
 }
 
 void GrabWallForSlope(void) {
-  int iSlot = Snapshot_BeginRead();
+  // One read around the choice and the tags, so the wall index and the
+  // snapshot it indexes belong together.
+  int iSlot = Selection_BeginRead(NULL);
   int iWall = TargetedWall();
   const EDITOR_VIEW &v = pvSet[iSlot];
   if (iWall >= 0 && iWall < v.iWallCount && v.fpWSet != NULL) {
     dwGrabbedSector = v.dwSectorHandle;
     dwGrabbedWall = v.fpWSet[iWall].dwWallTag;
   }
-  Snapshot_EndRead();
+  Selection_EndRead();
 }
