@@ -1,6 +1,7 @@
-// The sector editor's modules: the frame (winsec.cpp), the "Misc." page
-// with the levels (winsec_misc.cpp), the "Textures" page (winsec_tex.cpp),
-// the "Flags" and "Slope" pages (winsec_flags.cpp). What they share.
+// The sector editor's modules: the frame (winsec.cpp), its controls
+// (winsec_ctl.cpp), the "Misc." page (winsec_misc.cpp) with the levels
+// (winsec_levels.cpp), the "Textures" page (winsec_tex.cpp), the "Flags"
+// and "Slope" pages (winsec_flags.cpp). What they share.
 #pragma once
 
 #include "kreditor.h"
@@ -57,11 +58,22 @@ extern uint16_t wCurrentNumberOfFloors;
 extern const char szUnknownDesc[];
 extern const char szUnknownName[];
 
+// The page step of every scroll bar.
+#define WS_PAGE_STEP 8
+
 // ---- the frame (winsec.cpp)
 HWND SectorDlg(WINSEC_RESULTS *wsResults, HWND hParent);
 WINSEC_DLG_DATA *Sec_Data(HWND hDlg);
 void Sec_PostApply(HWND hDlg);
 void Sec_SendApply(HWND hDlg);
+// REVERT: sends the sector's first-read state again and refreshes the open
+// sector editor with it; beeps and says "No changes to revert from!" when
+// there is none.
+void RevertSectorDialog(uint32_t dwSecTag);
+
+// ---- controls (winsec_ctl.cpp)
+// Takes the handles of the dialog's controls, once, at its creation.
+void Sec_TakeControls(HWND hDlg, WINSEC_DLG_DATA *pd);
 // The step and clamp shared by every bar; the new position, or iPos when
 // the code moves nothing.
 int Sec_StepBar(HWND hBar, int iCode, int iThumb, int iPage);
@@ -97,10 +109,6 @@ uint32_t Sec_GetColonNumber(HWND hDlg, int id);
 void Sec_Show(HWND hDlg, int id, bool bShow);
 // A control's text, cut to cbOut - 1 characters.
 void Sec_GetText(HWND hDlg, int id, char *szOut, int cbOut);
-// REVERT: sends the sector's first-read state again and refreshes the open
-// sector editor with it; beeps and says "No changes to revert from!" when
-// there is none.
-void RevertSectorDialog(uint32_t dwSecTag);
 
 // ---- "Misc." (winsec_misc.cpp, the levels in winsec_levels.cpp)
 void SecMisc_Init(HWND hDlg, WINSEC_DLG_DATA *pd);
