@@ -8,7 +8,7 @@ set -euo pipefail
 
 KRED_PACKAGES=(
   cmake g++ make libgtest-dev libbenchmark-dev
-  g++-mingw-w64-i686
+  g++-mingw-w64-i686 googletest
   wine wine32:i386
   xvfb x11-utils imagemagick
   clang-format

@@ -100,6 +100,12 @@ int fd_HexDigit(char c) {
   return -1;
 }
 
+// The value rounded to a double, whatever width the arithmetic used.
+double fd_Double(double d) {
+  volatile double dStored = d;
+  return dStored;
+}
+
 } // namespace
 
 const char *DoubleOrNothing(double dVal) {
@@ -149,16 +155,19 @@ void FloatMod(double *f, double m) {
     // So far out that stepping would take long, or never change the value.
     v = fmod(v, m); // exact, |v| < m, sign of the dividend
     if (v < 0)
-      v += m;
+      v = fd_Double(v + m);
     if (v >= m || v == 0) // a tiny negative remainder rounds up to m; no -0
       v = 0;
     *f = v;
     return;
   }
+  // Each step is rounded to a double before it is compared: the library's
+  // x87 arithmetic would otherwise keep the steps wider, stop just below m
+  // and store m itself (and step to another result than the plain loop).
   while (v < 0)
-    v += m;
+    v = fd_Double(v + m);
   while (v >= m)
-    v -= m;
+    v = fd_Double(v - m);
   *f = v;
 }
 

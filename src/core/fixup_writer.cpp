@@ -1,5 +1,5 @@
-// The fixup file: formatting the fixup table as text, the file's name, and
-// the whole-level export that fills the table from the host.
+// The fixup file: formatting a level's fixup table as text, and the file's
+// name.
 #include "fixup_writer.h"
 
 #include <stdarg.h>
@@ -7,14 +7,9 @@
 #include <string.h>
 
 #include "fixup_tables.h"
-#include "textures.h"
+#include "kred_records.h"
 
 namespace {
-
-// Bounds of the whole-level walk, for a host that never answers "no such
-// sector" or "no such wall": far above any real level.
-const uint32_t dwFwMaxSectors = 1000000;
-const uint32_t dwFwMaxWallsPerSector = 100000;
 
 // Level names are cut off at this length (".NFU" and the terminator fill a
 // 120-byte name).
@@ -25,16 +20,6 @@ const size_t cbFwNameBuffer = 120;
 size_t fw_BoundedLen(const char *sz, size_t cbArray) {
   const void *pEnd = memchr(sz, 0, cbArray);
   return pEnd == nullptr ? cbArray : (size_t)((const char *)pEnd - sz);
-}
-
-// Copies a possibly unterminated text into dst, cut to fit, always
-// terminated.
-void fw_CopyBounded(char *szDst, size_t cbDst, const char *szSrc, size_t cbSrc) {
-  size_t n = fw_BoundedLen(szSrc, cbSrc);
-  if (n >= cbDst)
-    n = cbDst - 1;
-  memcpy(szDst, szSrc, n);
-  szDst[n] = '\0';
 }
 
 #if defined(__GNUC__)
@@ -61,8 +46,9 @@ void fw_Appendf(std::string &out, const char *szFormat, ...) {
   out.resize(cbOld + (size_t)n);
 }
 
-const char *fw_TextureName(int32_t iIndex) {
-  const char *sz = ReturnTextureName(iIndex);
+// The name a surface had when its record was kept.
+const char *fw_TextureName(const _kred_fixup *pf, int iSurface) {
+  const char *sz = pf->ppszTextures == nullptr ? nullptr : pf->ppszTextures[iSurface];
   return sz == nullptr ? "?" : sz;
 }
 
@@ -71,29 +57,29 @@ uint32_t fw_AngleTenths(uint16_t wAngle) {
   return ((uint32_t)wAngle * 3600u + 8192u) >> 14;
 }
 
-void fw_FormatSurface(std::string &out, const char *szLabel, const CF_DATA &cf, bool bElev) {
+void fw_FormatSurface(std::string &out, const char *szLabel, const CF_DATA &cf,
+                      const char *szTexture, bool bElev) {
   uint32_t t = fw_AngleTenths(cf.wAngle);
   if (bElev)
-    fw_Appendf(out, "  %s: %g %s %g %g %u.%u\r\n", szLabel, (double)cf.fElev,
-               fw_TextureName(cf.iTextureIndex), (double)cf.fAlignX, (double)cf.fAlignZ,
-               (unsigned)(t / 10), (unsigned)(t % 10));
-  else
-    fw_Appendf(out, "  %s: %s %g %g %u.%u\r\n", szLabel, fw_TextureName(cf.iTextureIndex),
+    fw_Appendf(out, "  %s: %g %s %g %g %u.%u\r\n", szLabel, (double)cf.fElev, szTexture,
                (double)cf.fAlignX, (double)cf.fAlignZ, (unsigned)(t / 10), (unsigned)(t % 10));
+  else
+    fw_Appendf(out, "  %s: %s %g %g %u.%u\r\n", szLabel, szTexture, (double)cf.fAlignX,
+               (double)cf.fAlignZ, (unsigned)(t / 10), (unsigned)(t % 10));
 }
 
-void fw_FormatSector(std::string &out, const SECTOR_DATA &sd) {
+void fw_FormatSector(std::string &out, const _kred_fixup *pf, const SECTOR_DATA &sd) {
   fw_Appendf(out, "FIXUP: SECTOR\r\n");
   fw_Appendf(out, "  TAG: %lX\r\n", (unsigned long)sd.dwSectorTag);
   fw_Appendf(out, "  LIGHT: %u\r\n", (unsigned)sd.wLight);
   fw_Appendf(out, "  FLAG_1: %lx\r\n", (unsigned long)sd.dwFlag1);
   fw_Appendf(out, "  FLAG_2: %lx\r\n", (unsigned long)sd.dwFlag2);
   fw_Appendf(out, "  FLAG_3: %lx\r\n", (unsigned long)sd.dwFlag3);
-  fw_FormatSurface(out, "CEILING", sd.cfCeiling[0], true);
-  fw_FormatSurface(out, "OVERLAY", sd.cfCeiling[1], false);
+  fw_FormatSurface(out, "CEILING", sd.cfCeiling[0], fw_TextureName(pf, 0), true);
+  fw_FormatSurface(out, "OVERLAY", sd.cfCeiling[1], fw_TextureName(pf, 1), false);
   fw_Appendf(out, "  FLOORS: 1\r\n");
-  fw_FormatSurface(out, "FLOOR", sd.cfFloor[0][0], true);
-  fw_FormatSurface(out, "OVERLAY", sd.cfFloor[0][1], false);
+  fw_FormatSurface(out, "FLOOR", sd.cfFloor[0][0], fw_TextureName(pf, 2), true);
+  fw_FormatSurface(out, "OVERLAY", sd.cfFloor[0][1], fw_TextureName(pf, 3), false);
   fw_Appendf(out, "  FLOOR SLOPE: %lX %lX %d\r\n", (unsigned long)sd.sdFloor.dwHingeSectorTag,
              (unsigned long)sd.sdFloor.dwHingeWallTag, (int)sd.sdFloor.iAngle);
   fw_Appendf(out, "  CEILING SLOPE: %lX %lX %d\r\n", (unsigned long)sd.sdCeiling.dwHingeSectorTag,
@@ -116,19 +102,19 @@ void fw_FormatSector(std::string &out, const SECTOR_DATA &sd) {
   out.append("\r\n");
 }
 
-void fw_FormatWallSurface(std::string &out, const char *szLabel, const CF_DATA &cf) {
-  fw_Appendf(out, "  %s: %s %g %g\r\n", szLabel, fw_TextureName(cf.iTextureIndex),
-             (double)cf.fAlignX, (double)cf.fAlignZ);
+void fw_FormatWallSurface(std::string &out, const char *szLabel, const CF_DATA &cf,
+                          const char *szTexture) {
+  fw_Appendf(out, "  %s: %s %g %g\r\n", szLabel, szTexture, (double)cf.fAlignX, (double)cf.fAlignZ);
 }
 
-void fw_FormatWall(std::string &out, uint32_t dwSectorTag, const WALL_DATA &wd) {
+void fw_FormatWall(std::string &out, const _kred_fixup *pf, const WALL_DATA &wd) {
   fw_Appendf(out, "FIXUP: WALL\r\n");
-  fw_Appendf(out, "  SECTOR_TAG: %lX\r\n", (unsigned long)dwSectorTag);
+  fw_Appendf(out, "  SECTOR_TAG: %lX\r\n", (unsigned long)pf->dwModTag1);
   fw_Appendf(out, "  WALL_TAG: %lX\r\n", (unsigned long)wd.dwWallTag);
-  fw_FormatWallSurface(out, "UPPER_TEXTURE", wd.cfdUpper);
-  fw_FormatWallSurface(out, "MIDDLE_TEXTURE", wd.cfdMiddle);
-  fw_FormatWallSurface(out, "LOWER_TEXTURE", wd.cfdLower);
-  fw_FormatWallSurface(out, "OVERLAY_TEXTURE", wd.cfdOverlay);
+  fw_FormatWallSurface(out, "UPPER_TEXTURE", wd.cfdUpper, fw_TextureName(pf, 0));
+  fw_FormatWallSurface(out, "MIDDLE_TEXTURE", wd.cfdMiddle, fw_TextureName(pf, 1));
+  fw_FormatWallSurface(out, "LOWER_TEXTURE", wd.cfdLower, fw_TextureName(pf, 2));
+  fw_FormatWallSurface(out, "OVERLAY_TEXTURE", wd.cfdOverlay, fw_TextureName(pf, 3));
   fw_Appendf(out, "  FLAG_1: %lx\r\n", (unsigned long)wd.dwFlag1);
   fw_Appendf(out, "  FLAG_2: %lx\r\n", (unsigned long)wd.dwFlag2);
   out.append("\r\n");
@@ -144,14 +130,18 @@ void fw_FormatVertex(std::string &out, const VERTEX_DATA &vd) {
 } // namespace
 
 void Fixup_FormatAll(std::string &out) {
-  for (_kred_fixup *pf = ofMaster; pf != nullptr; pf = pf->ofNextFixup) {
-    const void *pPayload = FixupPayload(pf);
+  Fixup_FormatList(out, ofMaster);
+}
+
+void Fixup_FormatList(std::string &out, const _kred_fixup *pHead) {
+  for (const _kred_fixup *pf = pHead; pf != nullptr; pf = pf->ofNextFixup) {
+    const void *pPayload = FixupPayload(const_cast<_kred_fixup *>(pf));
     // A payload shorter than its type's record is written like an unknown
     // type rather than read past its end.
     if (pf->oftType == OFT_SECTOR && pf->iSize >= (int)sizeof(SECTOR_DATA))
-      fw_FormatSector(out, *(const SECTOR_DATA *)pPayload);
+      fw_FormatSector(out, pf, *(const SECTOR_DATA *)pPayload);
     else if (pf->oftType == OFT_WALL && pf->iSize >= (int)sizeof(WALL_DATA))
-      fw_FormatWall(out, pf->dwModTag1, *(const WALL_DATA *)pPayload);
+      fw_FormatWall(out, pf, *(const WALL_DATA *)pPayload);
     else if (pf->oftType == OFT_VERTEX && pf->iSize >= (int)sizeof(VERTEX_DATA))
       fw_FormatVertex(out, *(const VERTEX_DATA *)pPayload);
     else
@@ -173,48 +163,4 @@ int Fixup_MakeFileName(char *szOut, size_t cbOut, const char *szLevel) {
     return FIXUP_NAME_TOO_LONG;
   snprintf(szOut, cbRoom, "%s.NFU", szLevel);
   return FIXUP_NAME_OK;
-}
-
-int Fixup_AddWholeLevel(KRED_CALLBACK pCallBack) {
-  if (pCallBack == nullptr)
-    return 0;
-  SECTOR_DATA sd;
-  memset(&sd, 0, sizeof(sd));
-  sd.bOrdinal = 1;
-  WALL_DATA wall;
-  memset(&wall, 0, sizeof(wall));
-  WALL_DATA_REQUEST req;
-  memset(&req, 0, sizeof(req));
-  req.bOrdinal = 1;
-
-  uint32_t i = 0;
-  for (; i < dwFwMaxSectors; i++) {
-    sd.dwSectorTag = i;
-    if (pCallBack(KREQ_GET_SECTOR, (uintptr_t)&sd) != 0)
-      break;
-    const SECTOR_OVERDUB *pod =
-        (const SECTOR_OVERDUB *)FindAnOverdub(OFT_SECTOR, sd.dwSectorTag, 0);
-    if (pod != nullptr) {
-      fw_CopyBounded(sd.szSoundName, sizeof(sd.szSoundName), pod->szSoundName,
-                     sizeof(pod->szSoundName));
-      fw_CopyBounded(sd.szSectorName, sizeof(sd.szSectorName), pod->szSectorName,
-                     sizeof(pod->szSectorName));
-    }
-    // Mend a sound name that fills its array, then drop the extension.
-    sd.szSoundName[sizeof(sd.szSoundName) - 1] = '\0';
-    char *pDot = strchr(sd.szSoundName, '.');
-    if (pDot != nullptr)
-      *pDot = '\0';
-    AddToFixupTable(OFT_SECTOR, sd.dwSectorTag, 0, &sd, (int)sizeof(sd));
-
-    for (uint32_t j = 0; j < dwFwMaxWallsPerSector; j++) {
-      req.wd = &wall; // the host has no business changing it; never follow its change
-      req.dwSectorTag = i;
-      req.dwWallTag = j;
-      if (pCallBack(KREQ_GET_WALL, (uintptr_t)&req) != 0)
-        break;
-      AddToFixupTable(OFT_WALL, req.dwSectorTag, req.dwWallTag, &wall, (int)sizeof(wall));
-    }
-  }
-  return (int)i;
 }

@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <atomic>
+
 #define TEX_FILE_SIZE 80
 #define TEX_NAME_SIZE 90
 
@@ -14,6 +16,9 @@ static FILE_ENTRY feStore[KRED_TEXTURE_SLOTS];
 static char szFileStore[KRED_TEXTURE_SLOTS][TEX_FILE_SIZE];
 static char szNameStore[KRED_TEXTURE_SLOTS][TEX_NAME_SIZE];
 static int iTextureCount = 0;
+// Bumped after each change of the table; built on the host's thread, read
+// by the editor thread.
+static std::atomic<uint32_t> dwTexGeneration{0};
 
 static const char szTerminator[] = "---";
 
@@ -46,12 +51,14 @@ bool Textures_Alloc(void) {
   feTextures = feStore;
   iTextureCount = 0;
   Tex_SetTerminator(0);
+  dwTexGeneration.fetch_add(1, std::memory_order_release);
   return true;
 }
 
 void Textures_Free(void) {
   feTextures = NULL;
   iTextureCount = 0;
+  dwTexGeneration.fetch_add(1, std::memory_order_release);
 }
 
 void Textures_MakeLabel(char *szOut, int i, const char *szHost) {
@@ -96,6 +103,7 @@ int Textures_Build(const SHARED_TEXTURE_DATA *pList) {
   }
   Tex_SetTerminator(n);
   iTextureCount = n;
+  dwTexGeneration.fetch_add(1, std::memory_order_release);
   return n;
 }
 
@@ -103,12 +111,17 @@ int Textures_Count(void) {
   return feTextures ? iTextureCount : 0;
 }
 
+uint32_t Textures_Generation(void) {
+  return dwTexGeneration.load(std::memory_order_acquire);
+}
+
 const char *ReturnTextureName(int32_t iIndex) {
   if (iIndex == -2)
     return "###";
   if (iIndex < 0)
     return "-";
-  if (iIndex >= Textures_Count())
+  // Entries up to the terminator hold names; the terminator's is "---".
+  if (!feTextures || iIndex > iTextureCount)
     return "?";
   return feTextures[iIndex].szFile;
 }

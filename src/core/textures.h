@@ -27,11 +27,17 @@ int Textures_Build(const SHARED_TEXTURE_DATA *pList);
 // Number of textures before the terminator (0 when the table is absent).
 int Textures_Count(void);
 
+// Changes whenever the table's content may have changed (built, allocated
+// or freed), so that a reader can keep what it derived from the names.
+uint32_t Textures_Generation(void);
+
 // The display label of host name szHost at index i ("%2d) %-7s%s"), cut to
 // 89 characters; szOut holds at least 90 bytes.
 void Textures_MakeLabel(char *szOut, int i, const char *szHost);
 
 // Name of a texture index for dialogs and the fixup file: "###" for -2, "-"
-// for other negative values, the listed name otherwise. An index past the
-// end of the table gives "?" instead of reading outside it.
+// for other negative values, the listed name otherwise; the index of the
+// terminator (the number of textures) names it, "---". An index past the
+// terminator, or any index while there is no table, gives "?" instead of
+// reading outside it.
 const char *ReturnTextureName(int32_t iIndex);

@@ -1,10 +1,17 @@
-// The main dialog's fixup commands: saving the fixup file and recording the
-// whole level. Both run on the editor thread.
+// The change tables of the running level, and the main dialog's fixup
+// commands: saving the fixup files and recording the whole level. All run on
+// the editor thread.
+//
+// Each level that the game names keeps its own records. A save writes the
+// running level's file, and also the file of every other level that holds
+// records, so that one save keeps all the designer's work even when the game
+// ends before he is back in that level.
 //
 // A save never costs the previous file: the text goes to "<file>.tmp" beside
 // it, and only a complete, flushed and closed copy replaces the old file.
 #include "kreditor.h"
 
+#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -28,20 +35,46 @@ static void fx_ErrorText(DWORD dwErr, char *szOut, size_t cbOut) {
     snprintf(szOut, cbOut, "%s (error %lu)", szSys, (unsigned long)dwErr);
 }
 
-static void fx_SaveFailed(const char *szFile, const char *szWhat, DWORD dwErr) {
+// What one save could not write, reported once at its end.
+struct FX_FAILURES {
+  int nFailed;
+  char szText[600]; // one sentence per failed file, cut to fit
+};
+
+#if defined(__GNUC__)
+__attribute__((format(printf, 2, 3)))
+#endif
+static void
+fx_Failed(FX_FAILURES *pf, const char *szFormat, ...) {
+  size_t cbUsed = strlen(pf->szText);
+  if (cbUsed > 0 && cbUsed + 1 < sizeof(pf->szText)) {
+    pf->szText[cbUsed++] = ' ';
+    pf->szText[cbUsed] = '\0';
+  }
+  if (cbUsed + 1 < sizeof(pf->szText)) {
+    va_list va;
+    va_start(va, szFormat);
+    vsnprintf(pf->szText + cbUsed, sizeof(pf->szText) - cbUsed, szFormat, va);
+    va_end(va);
+  }
+  pf->nFailed++;
+}
+
+static void fx_SaveFailed(FX_FAILURES *pf, const char *szFile, const char *szWhat, DWORD dwErr) {
   char szReason[200];
   fx_ErrorText(dwErr, szReason, sizeof(szReason));
-  ErrMsg("Cannot save the fixup file %s: %s: %s. The previous file, if any, is unchanged.", szFile,
-         szWhat, szReason);
+  fx_Failed(pf, "Cannot save the fixup file %s: %s: %s. The previous file, if any, is unchanged.",
+            szFile, szWhat, szReason);
 }
 
 // Writes the bytes to szTmp and moves the result over szFile. On failure
 // removes szTmp, reports, and leaves szFile as it was.
-static bool fx_WriteReplace(const char *szFile, const char *szTmp, const std::string &sText) {
+static bool fx_WriteReplace(FX_FAILURES *pf, const char *szFile, const char *szTmp,
+                            const std::string &sText) {
   HANDLE hFile =
       CreateFileA(szTmp, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
   if (hFile == INVALID_HANDLE_VALUE) {
-    fx_SaveFailed(szFile, "cannot create the temporary file", GetLastError());
+    fx_SaveFailed(pf, szFile, "cannot create the temporary file", GetLastError());
     return false;
   }
   const char *pNext = sText.data();
@@ -74,10 +107,53 @@ static bool fx_WriteReplace(const char *szFile, const char *szTmp, const std::st
   }
   if (szWhat != NULL) {
     DeleteFileA(szTmp);
-    fx_SaveFailed(szFile, szWhat, dwErr);
+    fx_SaveFailed(pf, szFile, szWhat, dwErr);
     return false;
   }
   return true;
+}
+
+// Writes the fixup file of one level from its fixup table.
+static void fx_SaveLevel(FX_FAILURES *pf, int iLevel, bool bCurrent) {
+  const char *szLevel = ChangeTables_LevelName(iLevel);
+  char szFile[120];
+  int iName = Fixup_MakeFileName(szFile, sizeof(szFile), szLevel);
+  if (iName == FIXUP_NAME_MISSING) {
+    if (bCurrent)
+      fx_Failed(pf, "Cannot save the fixup file: the game gave no level name.");
+    else
+      fx_Failed(pf, "Cannot save the changes made while the game gave no level name.");
+    return;
+  }
+  if (iName != FIXUP_NAME_OK) {
+    fx_Failed(pf,
+              "Cannot save the fixup file of level \"%.100s...\": the level name is longer "
+              "than 115 characters.",
+              szLevel);
+    return;
+  }
+  char szTmp[sizeof(szFile) + sizeof(szFxTmpSuffix)];
+  snprintf(szTmp, sizeof(szTmp), "%s%s", szFile, szFxTmpSuffix);
+
+  // The text of a whole level may not fit into memory; only the string's
+  // allocations can throw here.
+  try {
+    std::string sText;
+    Fixup_FormatList(sText, ChangeTables_LevelFixups(iLevel));
+    fx_WriteReplace(pf, szFile, szTmp, sText);
+  } catch (const std::bad_alloc &) {
+    fx_Failed(pf,
+              "Cannot save the fixup file %s: not enough memory. The previous file, if any, is "
+              "unchanged.",
+              szFile);
+  }
+}
+
+bool SelectHostLevel(void) {
+  const char *szLevel = NULL;
+  if (gCallBack != NULL)
+    szLevel = (const char *)(uintptr_t)gCallBack(KREQ_LEVEL_NAME, 0);
+  return ChangeTables_SelectLevel(szLevel);
 }
 
 void SaveFixupFile(void) {
@@ -85,45 +161,36 @@ void SaveFixupFile(void) {
     ErrMsg("Cannot save the fixup file: the editor is not connected to the game.");
     return;
   }
-  const char *szLevel = (const char *)(uintptr_t)gCallBack(KREQ_LEVEL_NAME, 0);
-  char szFile[120];
-  int iName = Fixup_MakeFileName(szFile, sizeof(szFile), szLevel);
-  if (iName == FIXUP_NAME_MISSING) {
-    ErrMsg("Cannot save the fixup file: the game gave no level name.");
-    return;
+  FX_FAILURES failures;
+  failures.nFailed = 0;
+  failures.szText[0] = '\0';
+  int iCurrent = -1;
+  if (SelectHostLevel()) {
+    iCurrent = ChangeTables_CurrentLevel();
+    fx_SaveLevel(&failures, iCurrent, true);
+  } else {
+    fx_Failed(&failures, "Cannot save the fixup file of this level: not enough memory.");
   }
-  if (iName != FIXUP_NAME_OK) {
-    ErrMsg("Cannot save the fixup file of level \"%.100s...\": the level name is longer than "
-           "115 characters.",
-           szLevel);
-    return;
-  }
-  char szTmp[sizeof(szFile) + sizeof(szFxTmpSuffix)];
-  snprintf(szTmp, sizeof(szTmp), "%s%s", szFile, szFxTmpSuffix);
+  // Levels without records have nothing to add to an earlier file of theirs.
+  for (int i = 0; i < ChangeTables_LevelCount(); i++)
+    if (i != iCurrent && ChangeTables_LevelFixups(i) != NULL)
+      fx_SaveLevel(&failures, i, false);
 
-  try {
-    std::string sText;
-    Fixup_FormatAll(sText);
-    fx_WriteReplace(szFile, szTmp, sText);
-  } catch (const std::bad_alloc &) {
-    ErrMsg("Cannot save the fixup file %s: not enough memory. The previous file, if any, is "
-           "unchanged.",
-           szFile);
-  } catch (...) {
-    ErrMsg("Cannot save the fixup file %s: unexpected failure. The previous file, if any, is "
-           "unchanged.",
-           szFile);
-  }
+  if (failures.nFailed == 1)
+    ErrMsg("%s", failures.szText);
+  else if (failures.nFailed > 1)
+    ErrMsg("%d fixup files were not saved. %s", failures.nFailed, failures.szText);
 }
 
 void AddWholeLevelToFixupFile(void) {
   if (gCallBack == NULL)
     return;
-  try {
-    Fixup_AddWholeLevel(gCallBack);
-  } catch (...) {
-    // The tables drop what they cannot hold; nothing may leave the library.
-    ErrMsg("Not enough memory to record the whole level; part of it is missing from the fixup "
-           "table.");
-  }
+  // When the level's tables cannot be made, every record fails below and
+  // is counted.
+  SelectHostLevel();
+  WHOLE_LEVEL_EXPORT r = Fixup_AddWholeLevel(gCallBack);
+  if (r.iNotRecorded > 0)
+    ErrMsg("Not enough memory to record the whole level: %d of its %d sectors and walls are not "
+           "in the fixup table, and a save will not write them.",
+           r.iNotRecorded, r.iSectors + r.iWalls);
 }

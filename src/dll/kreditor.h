@@ -17,6 +17,7 @@
 #include "geometry.h"
 #include "keyring.h"
 #include "kred_records.h"
+#include "level_export.h"
 #include "palgrid.h"
 #include "resource_ids.h"
 #include "runs.h"
@@ -131,11 +132,17 @@ uint32_t GetDlgItemColonNumber(HWND hDlg, int id);
 void LoadSectorFlagNames(char *szFlagNames[KRED_FLAG_NAMES]);
 void LoadWallFlagNames(char *szFlagNames[KRED_FLAG_NAMES]);
 
-// Fixup file and the whole-level export (fixup.cpp).
+// Change tables, fixup files and the whole-level export (fixup.cpp).
+// SelectHostLevel asks the game which level is running (request 3010) and
+// selects that level's change tables; every command that records or saves
+// calls it once, at its start. False when the level's tables cannot be
+// made: the command's table operations then fail, and the command reports
+// what it did not record.
+bool SelectHostLevel(void);
 void SaveFixupFile(void);
 void AddWholeLevelToFixupFile(void);
 
-// Registry preferences (keys.cpp).
+// Registry preferences (prefs.cpp).
 extern int iMaxWindows;
 LONG Tools_OpenKey(int key, HKEY *phregKey);
 LONG Tools_ReadKey(const char *szKey, HKEY hKey, char *szBuffer, DWORD *iBufferLen);

@@ -50,6 +50,7 @@ TEST(Fields, FloatModEndsForEveryInput) {
   const struct { double f, m, dWant; } cases[] = {
       {17.5, 8, 1.5}, {-0.5, 8, 7.5}, {8, 8, 0}, {-16.25, 8, 7.75},
       {-1e-300, 8, 0},                    // one step up rounds to 8, then down to 0
+      {-1e-17, 8, 0},                     // the same, where x87 could hold 8 - 1e-17
       {8 * 65536.0 + 1.5, 8, 1.5},        // stepped
       {-(8 * 65537.0 + 1.5), 8, 6.5},     // reduced in one go
       {1e17, 1, 0}, {-1e300, 3, 0},       // one step would not change them; +0, not -0

@@ -6,17 +6,22 @@
 #include <string.h>
 
 #include <set>
+#include <string>
 #include <tuple>
 #include <vector>
 
 #include "kred_records.h"
+#include "textures.h"
 
 namespace {
 
 class FixupTables : public ::testing::Test {
 protected:
   void SetUp() override { FreeChangeTables(); }
-  void TearDown() override { FreeChangeTables(); }
+  void TearDown() override {
+    ChangeTables_FailAllocations(0, 0);
+    FreeChangeTables();
+  }
 };
 
 // Both replace-or-append tables, driven through the same cases.
@@ -275,6 +280,192 @@ TEST_F(FixupTables, ManyKeysKeepFirstRecordedOrder) {
       EXPECT_EQ(keys[*p], keys[i]);
     }
   }
+}
+
+// Everything a table holds, in list order: key, size and the first word.
+typedef std::tuple<int32_t, uint32_t, uint32_t, int32_t, uint32_t> Entry;
+std::vector<Entry> Snapshot(const _kred_fixup *p) {
+  std::vector<Entry> v;
+  for (; p != nullptr; p = p->ofNextFixup) {
+    uint32_t dw = 0;
+    if (p->iSize >= 4)
+      memcpy(&dw, FixupPayload(const_cast<_kred_fixup *>(p)), sizeof(dw));
+    v.emplace_back(p->oftType, p->dwModTag1, p->dwModTag2, p->iSize, dw);
+  }
+  return v;
+}
+
+TEST_F(FixupTables, EachLevelHasItsOwnTables) {
+  uint32_t a = 1, b = 2;
+  ASSERT_TRUE(ChangeTables_SelectLevel("LEVELS\\CASTLE.LVL"));
+  AddToFixupTable(OFT_SECTOR, 5, 0, &a, 4);
+  AddToOverdubTable(OFT_SECTOR, 5, 0, &a, 4);
+  AddToRevertTable(OFT_SECTOR, 5, 0, &a, 4);
+  _kred_fixup *pCastle = ofMaster;
+
+  // The same tag names another sector in another level.
+  ASSERT_TRUE(ChangeTables_SelectLevel("LEVELS\\MINE.LVL"));
+  EXPECT_EQ(ofMaster, nullptr);
+  EXPECT_EQ(odMaster, nullptr);
+  EXPECT_EQ(orMaster, nullptr);
+  EXPECT_EQ(FindAnOverdub(OFT_SECTOR, 5, 0), nullptr);
+  EXPECT_EQ(FindRevertTableEntry(OFT_SECTOR, 5, 0), nullptr);
+  EXPECT_TRUE(AddToRevertTable(OFT_SECTOR, 5, 0, &b, 4));
+  AddToFixupTable(OFT_SECTOR, 5, 0, &b, 4);
+  AddToFixupTable(OFT_WALL, 5, 1, &b, 4);
+  EXPECT_EQ(*(uint32_t *)FindRevertTableEntry(OFT_SECTOR, 5, 0), 2u);
+
+  // Names are told apart as file names are: case does not count, but every
+  // other character does.
+  const struct {
+    const char *szLevel;
+    int iLevel;
+    uint32_t dwRevert;
+  } cases[] = {{"levels\\castle.lvl", 0, 1},
+               {"LEVELS\\MINE.LVL", 1, 2},
+               {"LEVELS\\CASTLE.LVL", 0, 1},
+               {"LEVELS\\CASTLE.LV", 2, 0},
+               {"LEVELS\\CASTLE.LVL ", 3, 0},
+               {"", 4, 0},
+               {nullptr, 4, 0}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.szLevel == nullptr ? "(null)" : c.szLevel);
+    ASSERT_TRUE(ChangeTables_SelectLevel(c.szLevel));
+    EXPECT_EQ(ChangeTables_CurrentLevel(), c.iLevel);
+    uint32_t *p = (uint32_t *)FindRevertTableEntry(OFT_SECTOR, 5, 0);
+    EXPECT_EQ(p == nullptr ? 0u : *p, c.dwRevert);
+    EXPECT_EQ(ofMaster, ChangeTables_LevelFixups(c.iLevel));
+  }
+  EXPECT_EQ(ChangeTables_LevelCount(), 5);
+  EXPECT_STREQ(ChangeTables_LevelName(0), "LEVELS\\CASTLE.LVL"); // as first named
+  EXPECT_STREQ(ChangeTables_LevelName(4), "");
+  EXPECT_EQ(ChangeTables_LevelName(5), nullptr);
+  EXPECT_EQ(ChangeTables_LevelFixups(-1), nullptr);
+  EXPECT_EQ(ChangeTables_LevelFixups(0), pCastle);
+  EXPECT_EQ(ChangeTables_Count(ChangeTables_LevelFixups(1)), 2);
+  EXPECT_EQ(ChangeTables_LevelFixups(2), nullptr);
+}
+
+TEST_F(FixupTables, RecordsBeforeAnySelectionGoToTheLevelWithoutAName) {
+  uint32_t v = 7;
+  EXPECT_EQ(ChangeTables_CurrentLevel(), -1);
+  EXPECT_TRUE(AddToFixupTable(OFT_SECTOR, 1, 0, &v, 4));
+  EXPECT_EQ(ChangeTables_LevelCount(), 1);
+  EXPECT_STREQ(ChangeTables_LevelName(0), "");
+  ASSERT_TRUE(ChangeTables_SelectLevel("X"));
+  ASSERT_TRUE(ChangeTables_SelectLevel(nullptr));
+  EXPECT_EQ(ListValues(ofMaster), std::vector<uint32_t>{7});
+}
+
+// Every allocation an operation makes is failed in turn. An operation that
+// reports failure leaves the table exactly as it was; one that succeeds
+// anyway (an index that could not grow but still has room) holds the new
+// record. Either way the same record is kept once memory is back.
+struct FailCase {
+  const char *szName;
+  void (*pfnSetUp)();   // recorded before, with memory
+  bool (*pfnRecord)();  // the operation under test
+  _kred_fixup **ppHead; // the table it changes
+};
+
+const uint32_t adwFail[2] = {0xF1, 0xF2};
+const SHARED_TEXTURE_DATA stdFailTextures[] = {{8, 8, "ROCK.PCX"}, {0, 0, nullptr}};
+
+const FailCase fcCases[] = {
+    {"first record of a new level", [] {},
+     [] {
+       return ChangeTables_SelectLevel("NEW") && AddToFixupTable(OFT_SECTOR, 1, 0, adwFail, 4);
+     },
+     &ofMaster},
+    {"new key", [] { AddToFixupTable(OFT_SECTOR, 1, 0, adwFail + 1, 4); },
+     [] { return AddToFixupTable(OFT_SECTOR, 2, 0, adwFail, 4); }, &ofMaster},
+    {"new key that grows the index",
+     [] {
+       for (uint32_t i = 0; i < 32; i++)
+         AddToOverdubTable(OFT_SECTOR, i, 0, &i, 4);
+     },
+     [] { return AddToOverdubTable(OFT_SECTOR, 99, 0, adwFail, 4); }, &odMaster},
+    {"replacement of another size",
+     [] {
+       AddToFixupTable(OFT_WALL, 1, 1, adwFail + 1, 4);
+       AddToFixupTable(OFT_WALL, 1, 2, adwFail + 1, 4);
+     },
+     [] { return AddToFixupTable(OFT_WALL, 1, 1, adwFail, 8); }, &ofMaster},
+    {"first revert of a key", [] { AddToRevertTable(OFT_SECTOR, 1, 0, adwFail + 1, 4); },
+     [] { return AddToRevertTable(OFT_WALL, 1, 0, adwFail, 4); }, &orMaster},
+    {"sector with texture names",
+     [] {
+       Textures_Build(stdFailTextures);
+       AddToFixupTable(OFT_SECTOR, 1, 0, adwFail + 1, 4);
+     },
+     [] {
+       SECTOR_DATA sd = {};
+       sd.dwSectorTag = 0xF1;
+       sd.cfCeiling[0].iTextureIndex = 0;
+       sd.cfFloor[0][0].iTextureIndex = 1; // the terminator
+       sd.cfFloor[0][1].iTextureIndex = -2;
+       return AddToFixupTable(OFT_SECTOR, 6, 0, &sd, sizeof(sd));
+     },
+     &ofMaster},
+};
+
+TEST_F(FixupTables, FailedAllocationsAreReportedAndChangeNothing) {
+  ASSERT_TRUE(Textures_Alloc());
+  for (const FailCase &fc : fcCases) {
+    SCOPED_TRACE(fc.szName);
+    int nReported = 0;
+    for (long nAllowed = 0;; nAllowed++) {
+      ASSERT_LT(nAllowed, 50);
+      FreeChangeTables();
+      ASSERT_TRUE(ChangeTables_SelectLevel("OLD"));
+      fc.pfnSetUp();
+      std::vector<Entry> before = Snapshot(*fc.ppHead);
+      ChangeTables_FailAllocations(nAllowed, 1);
+      bool bKept = fc.pfnRecord();
+      bool bFailedOne = ChangeTables_FailAllocations(0, 0) == 0;
+      std::vector<Entry> after = Snapshot(*fc.ppHead);
+      if (!bKept) {
+        nReported++;
+        EXPECT_TRUE(bFailedOne);
+        EXPECT_EQ(after, before);
+        EXPECT_TRUE(fc.pfnRecord());
+        after = Snapshot(*fc.ppHead);
+      }
+      // The new record, where a new key goes or where its key stood.
+      size_t nNew = 0;
+      for (const Entry &e : after)
+        nNew += std::get<4>(e) == 0xF1 || std::get<3>(e) == (int32_t)sizeof(SECTOR_DATA);
+      EXPECT_EQ(nNew, 1u);
+      EXPECT_GE(after.size(), before.size());
+      if (!bFailedOne)
+        break; // every allocation of the operation has been failed once
+    }
+    EXPECT_GT(nReported, 0);
+  }
+  Textures_Free();
+}
+
+TEST_F(FixupTables, AFailedSelectionRecordsNothingUntilTheNextOne) {
+  uint32_t v = 3;
+  ASSERT_TRUE(ChangeTables_SelectLevel("A"));
+  AddToFixupTable(OFT_SECTOR, 1, 0, &v, 4);
+  AddToRevertTable(OFT_SECTOR, 1, 0, &v, 4);
+  ChangeTables_FailAllocations(0, -1);
+  EXPECT_FALSE(ChangeTables_SelectLevel("B"));
+  ChangeTables_FailAllocations(0, 0);
+  EXPECT_EQ(ChangeTables_CurrentLevel(), -1);
+  EXPECT_EQ(ofMaster, nullptr);
+  EXPECT_FALSE(AddToFixupTable(OFT_SECTOR, 2, 0, &v, 4));
+  EXPECT_FALSE(AddToOverdubTable(OFT_SECTOR, 2, 0, &v, 4));
+  EXPECT_FALSE(AddToRevertTable(OFT_SECTOR, 1, 0, &v, 4));
+  EXPECT_EQ(FindRevertTableEntry(OFT_SECTOR, 1, 0), nullptr);
+  EXPECT_EQ(ChangeTables_LevelCount(), 1);
+  // A known level needs no memory.
+  ChangeTables_FailAllocations(0, -1);
+  EXPECT_TRUE(ChangeTables_SelectLevel("a"));
+  ChangeTables_FailAllocations(0, 0);
+  EXPECT_EQ(ChangeTables_Count(ofMaster), 1);
+  EXPECT_NE(FindRevertTableEntry(OFT_SECTOR, 1, 0), nullptr);
 }
 
 } // namespace

@@ -222,12 +222,20 @@ TEST_F(FixupWriter, AnglesInDegreesWithOneDecimal) {
 }
 
 TEST_F(FixupWriter, TextureNamesAndHexFields) {
-  // "?": an index the texture list did not have.
+  // "---": the table's terminator; "?": an index past it.
   const struct {
     int32_t iTex;
     const char *szName;
-  } textures[] = {{0, "WALL1.PCX"}, {2, "TEX\\SKY A.PCX"}, {-2, "###"}, {-1, "-"},
-                  {-100, "-"},      {INT32_MIN, "-"},      {3, "?"},    {599, "?"},
+  } textures[] = {{0, "WALL1.PCX"},
+                  {2, "TEX\\SKY A.PCX"},
+                  {-2, "###"},
+                  {-1, "-"},
+                  {-100, "-"},
+                  {INT32_MIN, "-"},
+                  // the terminator of the three textures, then past it
+                  {3, "---"},
+                  {4, "?"},
+                  {599, "?"},
                   {INT32_MAX, "?"}};
   for (const auto &t : textures) {
     SCOPED_TRACE(t.iTex);
@@ -286,10 +294,25 @@ TEST_F(FixupWriter, EmptyAndUnterminatedNames) {
   EXPECT_EQ(l[18], "  SECTOR NAME: " + std::string(80, 'N'));
 }
 
-TEST_F(FixupWriter, NonFiniteFloatsGiveOneLinePerField) {
-  const float fValues[] = {NAN, INFINITY, -INFINITY, 3.4e38f, -1e-40f};
-  for (float f : fValues) {
-    SCOPED_TRACE(f);
+// The text is pinned where every C library the editor is built with agrees
+// (two exponent digits, "inf", a denormal's digits). A NaN with its sign bit
+// set is "-nan" from glibc and "nan" from the library's own printf: both are
+// accepted.
+TEST_F(FixupWriter, NonFiniteAndExtremeFloatsGiveOneLinePerField) {
+  const struct {
+    float f;
+    const char *szText;
+    const char *szOther; // what another C library may write instead
+  } values[] = {{NAN, "nan", "nan"},
+                {-NAN, "-nan", "nan"},
+                {INFINITY, "inf", "inf"},
+                {-INFINITY, "-inf", "-inf"},
+                {3.4e38f, "3.4e+38", "3.4e+38"},
+                {-1e-40f, "-9.99995e-41", "-9.99995e-41"},
+                {1e-5f, "1e-05", "1e-05"}};
+  for (const auto &v : values) {
+    SCOPED_TRACE(v.szText);
+    float f = v.f;
     FreeChangeTables();
     SECTOR_DATA sd = SampleSector();
     sd.fFriction = sd.fGravity = sd.fElasticity = f;
@@ -308,11 +331,19 @@ TEST_F(FixupWriter, NonFiniteFloatsGiveOneLinePerField) {
       EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
       EXPECT_EQ(line.find("<no CR LF>"), std::string::npos);
     }
-    char szWant[64];
-    snprintf(szWant, sizeof(szWant), "  FRICTION: %g", (double)f);
-    EXPECT_EQ(l[13], szWant);
-    snprintf(szWant, sizeof(szWant), "  VELOCITY: %g %g %g", (double)f, (double)f, (double)f);
-    EXPECT_EQ(l[16], szWant);
+    std::string t = v.szText, o = v.szOther;
+    const struct {
+      size_t iLine;
+      std::string sWant, sOther;
+    } lines[] = {
+        {13, "  FRICTION: " + t, "  FRICTION: " + o},
+        {16, "  VELOCITY: " + t + " " + t + " " + t, "  VELOCITY: " + o + " " + o + " " + o},
+        {25, "  LOWER_TEXTURE: WALL1.PCX " + t + " " + t,
+         "  LOWER_TEXTURE: WALL1.PCX " + o + " " + o},
+        {31, "  OLD_VERTEX: " + t + " " + t, "  OLD_VERTEX: " + o + " " + o},
+    };
+    for (const auto &w : lines)
+      EXPECT_TRUE(l[w.iLine] == w.sWant || l[w.iLine] == w.sOther) << l[w.iLine];
   }
 }
 
@@ -356,161 +387,83 @@ TEST_F(FixupWriter, FileNameLimits) {
   EXPECT_EQ(Fixup_MakeFileName(nullptr, 0, "A"), FIXUP_NAME_TOO_LONG);
 }
 
-// A small level answering ordinal requests the way the game does: it puts
-// the real tags into the request and records what it was asked.
-struct FakeSector {
-  uint32_t dwTag;
-  const char *szName;
-  const char *szSound; // null: fill the whole array with 'Z', unterminated
-  std::vector<uint32_t> walls;
-};
-
-std::vector<FakeSector> fhLevel;
-std::vector<std::string> fhCalls;
-uint32_t fhEndlessWallsInSector = UINT32_MAX;
-
-uint32_t KRED_CDECL FakeHost(uint16_t wCode, uintptr_t dwArg) {
-  if (wCode == KREQ_GET_SECTOR) {
-    SECTOR_DATA *sd = (SECTOR_DATA *)dwArg;
-    fhCalls.push_back("S" + std::to_string(sd->bOrdinal) + ":" + std::to_string(sd->dwSectorTag));
-    if (sd->dwSectorTag >= fhLevel.size())
-      return 1;
-    const FakeSector &s = fhLevel[sd->dwSectorTag];
-    memset(sd->szSectorName, 0, sizeof(sd->szSectorName));
-    strcpy(sd->szSectorName, s.szName);
-    if (s.szSound == nullptr)
-      memset(sd->szSoundName, 'Z', sizeof(sd->szSoundName));
-    else {
-      memset(sd->szSoundName, 0, sizeof(sd->szSoundName));
-      strcpy(sd->szSoundName, s.szSound);
-    }
-    sd->wLight = (uint16_t)(sd->dwSectorTag + 10);
-    sd->dwSectorTag = s.dwTag;
-    return 0;
+// The texture names of every wall block, in block order.
+std::vector<std::string> WallTextureNames(const std::string &s) {
+  std::vector<std::string> v;
+  for (const std::string &l : Lines(s)) {
+    if (l.find("_TEXTURE: ") == std::string::npos)
+      continue;
+    size_t c = l.find(": ") + 2, e = l.rfind(' ', l.rfind(' ') - 1);
+    v.push_back(l.substr(c, e - c));
   }
-  if (wCode == KREQ_GET_WALL) {
-    WALL_DATA_REQUEST *r = (WALL_DATA_REQUEST *)dwArg;
-    fhCalls.push_back("W" + std::to_string(r->bOrdinal) + ":" + std::to_string(r->dwSectorTag) +
-                      "," + std::to_string(r->dwWallTag));
-    if (r->dwSectorTag >= fhLevel.size())
-      return 1;
-    const FakeSector &s = fhLevel[r->dwSectorTag];
-    if (r->dwSectorTag == fhEndlessWallsInSector) {
-      r->wd->dwWallTag = r->dwWallTag;
-      r->dwSectorTag = s.dwTag;
-      return 0;
-    }
-    if (r->dwWallTag >= s.walls.size())
-      return 1;
-    memset(r->wd, 0, sizeof(*r->wd));
-    r->wd->dwWallTag = s.walls[r->dwWallTag];
-    r->wd->dwFlag1 = r->dwWallTag;
-    r->dwSectorTag = s.dwTag;
-    r->dwWallTag = s.walls[r->dwWallTag];
-    return 0;
-  }
-  ADD_FAILURE() << "unexpected request " << wCode;
-  return 1;
+  return v;
 }
 
-class WholeLevel : public FixupWriter {
-protected:
-  void SetUp() override {
-    FixupWriter::SetUp();
-    fhLevel = {{0x100, "Entry", "STEP.WAV", {0x11, 0x12}},
-               {0x200, "", "", {}},
-               {0x300, "Pit", "a.b.c", {0x31}},
-               {0x400, "Long", nullptr, {}}};
-    fhCalls.clear();
-    fhEndlessWallsInSector = UINT32_MAX;
-  }
-};
-
-const SECTOR_DATA *FixupSector(uint32_t dwTag) {
-  for (_kred_fixup *p = ofMaster; p != nullptr; p = p->ofNextFixup)
-    if (p->oftType == OFT_SECTOR && p->dwModTag1 == dwTag)
-      return (const SECTOR_DATA *)FixupPayload(p);
-  return nullptr;
-}
-
-TEST_F(WholeLevel, WalksByOrdinalAndRecordsUnderTheHostsTags) {
-  EXPECT_EQ(Fixup_AddWholeLevel(FakeHost), 4);
-  const std::vector<std::string> want = {"S1:0", "W1:0,0", "W1:0,1", "W1:0,2", "S1:1",   "W1:1,0",
-                                         "S1:2", "W1:2,0", "W1:2,1", "S1:3",   "W1:3,0", "S1:4"};
-  EXPECT_EQ(fhCalls, want);
-
-  std::vector<std::string> keys;
-  for (_kred_fixup *p = ofMaster; p != nullptr; p = p->ofNextFixup) {
-    char sz[40];
-    snprintf(sz, sizeof(sz), "%d:%X,%X", (int)p->oftType, (unsigned)p->dwModTag1,
-             (unsigned)p->dwModTag2);
-    keys.push_back(sz);
-  }
-  const std::vector<std::string> wantKeys = {"0:100,0", "1:100,11", "1:100,12", "0:200,0",
-                                             "0:300,0", "1:300,31", "0:400,0"};
-  EXPECT_EQ(keys, wantKeys);
-
-  EXPECT_STREQ(FixupSector(0x100)->szSoundName, "STEP");
-  EXPECT_STREQ(FixupSector(0x100)->szSectorName, "Entry");
-  EXPECT_STREQ(FixupSector(0x300)->szSoundName, "a");
-  EXPECT_EQ(FixupSector(0x300)->wLight, 12);
-  // An unterminated sound from the host is mended to 39 characters.
-  EXPECT_EQ(std::string(FixupSector(0x400)->szSoundName), std::string(39, 'Z'));
-  EXPECT_EQ(orMaster, nullptr);
-  EXPECT_EQ(odMaster, nullptr);
-}
-
-TEST_F(WholeLevel, OverdubNamesReplaceTheHostsNames) {
-  SECTOR_OVERDUB od = {};
-  strcpy(od.szSoundName, "WATER.VOC");
-  strcpy(od.szSectorName, "Renamed Hall");
-  AddToOverdubTable(OFT_SECTOR, 0x200, 0, &od, sizeof(od));
-  // Names that fill the overdub's arrays are cut to the record's arrays.
-  memset(od.szSoundName, 'q', sizeof(od.szSoundName));
-  memset(od.szSectorName, 'n', sizeof(od.szSectorName));
-  AddToOverdubTable(OFT_SECTOR, 0x300, 0, &od, sizeof(od));
-  // Keyed by the sector's tag, not its ordinal.
-  strcpy(od.szSectorName, "ordinal");
-  AddToOverdubTable(OFT_SECTOR, 0, 0, &od, sizeof(od));
-
-  Fixup_AddWholeLevel(FakeHost);
-  EXPECT_STREQ(FixupSector(0x100)->szSectorName, "Entry");
-  EXPECT_STREQ(FixupSector(0x200)->szSoundName, "WATER");
-  EXPECT_STREQ(FixupSector(0x200)->szSectorName, "Renamed Hall");
-  EXPECT_EQ(std::string(FixupSector(0x300)->szSoundName), std::string(39, 'q'));
-  EXPECT_EQ(std::string(FixupSector(0x300)->szSectorName), std::string(79, 'n'));
-}
-
-TEST_F(WholeLevel, ReExportReplacesInPlace) {
-  SECTOR_DATA sd = SampleSector();
-  sd.dwSectorTag = 0x300;
-  AddToFixupTable(OFT_SECTOR, 0x300, 0, &sd, sizeof(sd));
+// A record keeps the names its textures had when it was recorded: a later
+// texture list changes only what is recorded after it.
+TEST_F(FixupWriter, TextureNamesAreThoseOfTheRecordingTime) {
+  const SHARED_TEXTURE_DATA otherTextures[] = {{8, 8, "A.PCX"}, {8, 8, "B.PCX"}, {8, 8, "C.PCX"},
+                                               {8, 8, "D.PCX"}, {8, 8, "E.PCX"}, {0, 0, nullptr}};
   WALL_DATA wd = SampleWall();
-  AddToFixupTable(OFT_WALL, 0x300, 0x31, &wd, sizeof(wd));
-  Fixup_AddWholeLevel(FakeHost);
-  std::string first = FormatAll();
-  Fixup_AddWholeLevel(FakeHost);
-  EXPECT_EQ(FormatAll(), first);
-  EXPECT_EQ(ChangeTables_Count(ofMaster), 7);
-  EXPECT_EQ(ofMaster->dwModTag1, 0x300u);
-  EXPECT_EQ(ofMaster->ofNextFixup->dwModTag2, 0x31u);
-  EXPECT_STREQ(FixupSector(0x300)->szSectorName, "Pit");
+  wd.cfdUpper.iTextureIndex = 0;
+  wd.cfdMiddle.iTextureIndex = 2;
+  wd.cfdLower.iTextureIndex = 3;   // the terminator of three textures
+  wd.cfdOverlay.iTextureIndex = 4; // past it
+  AddToFixupTable(OFT_WALL, 1, 1, &wd, sizeof(wd));
+  std::string sFirst = FormatAll();
+  typedef std::vector<std::string> Names;
+  const Names first = {"WALL1.PCX", "TEX\\SKY A.PCX", "---", "?"};
+  const Names other = {"A.PCX", "C.PCX", "D.PCX", "E.PCX"};
+  const Names none = {"?", "?", "?", "?"};
+  EXPECT_EQ(WallTextureNames(sFirst), first);
+
+  const struct {
+    const char *szStep;
+    const SHARED_TEXTURE_DATA *pList; // null: no table at all
+    uint32_t dwRecord;                // wall recorded after the change, 0 none
+    std::vector<Names> want;          // the walls' names afterwards
+  } steps[] = {
+      {"another list", otherTextures, 2, {first, other}},
+      {"the first list again", stdTextures, 0, {first, other}},
+      {"no table", nullptr, 3, {first, other, none}},
+      {"wall 1 recorded again", otherTextures, 1, {other, other, none}},
+  };
+  for (const auto &st : steps) {
+    SCOPED_TRACE(st.szStep);
+    if (st.pList == nullptr) {
+      Textures_Free();
+    } else {
+      ASSERT_TRUE(Textures_Alloc());
+      Textures_Build(st.pList);
+    }
+    if (st.dwRecord != 0)
+      AddToFixupTable(OFT_WALL, 1, st.dwRecord, &wd, sizeof(wd));
+    std::string sNow = FormatAll();
+    Names want;
+    for (const Names &n : st.want)
+      want.insert(want.end(), n.begin(), n.end());
+    EXPECT_EQ(WallTextureNames(sNow), want);
+    size_t cbBlock = sFirst.size() - strlen("FIXUP: DONE\r\n");
+    if (st.want[0] == first) { // byte for byte the block it was
+      EXPECT_EQ(sNow.substr(0, cbBlock), sFirst.substr(0, cbBlock));
+    }
+  }
 }
 
-TEST_F(WholeLevel, NoSectorsRecordsNothing) {
-  fhLevel.clear();
-  EXPECT_EQ(Fixup_AddWholeLevel(FakeHost), 0);
-  EXPECT_EQ(fhCalls, std::vector<std::string>{"S1:0"});
-  EXPECT_EQ(ofMaster, nullptr);
-  EXPECT_EQ(Fixup_AddWholeLevel(nullptr), 0);
-}
-
-TEST_F(WholeLevel, HostThatNeverRunsOutOfWallsIsCut) {
-  fhLevel.resize(1);
-  fhEndlessWallsInSector = 0;
-  EXPECT_EQ(Fixup_AddWholeLevel(FakeHost), 1);
-  EXPECT_EQ(ChangeTables_Count(ofMaster), 1 + 100000);
-  EXPECT_EQ(fhCalls.back(), "S1:1");
+// Each level's table is formatted on its own, whichever level is selected.
+TEST_F(FixupWriter, FormatListWritesTheGivenLevel) {
+  SECTOR_DATA sd = SampleSector();
+  WALL_DATA wd = SampleWall();
+  ASSERT_TRUE(ChangeTables_SelectLevel("A"));
+  AddToFixupTable(OFT_SECTOR, sd.dwSectorTag, 0, &sd, sizeof(sd));
+  ASSERT_TRUE(ChangeTables_SelectLevel("B"));
+  AddToFixupTable(OFT_WALL, 0xFFFFFFFF, 3, &wd, sizeof(wd));
+  std::string a, b;
+  Fixup_FormatList(a, ChangeTables_LevelFixups(0));
+  Fixup_FormatList(b, ChangeTables_LevelFixups(1));
+  EXPECT_EQ(a, std::string(szSampleSectorBlock) + "FIXUP: DONE\r\n");
+  EXPECT_EQ(b, std::string(szSampleWallBlock) + "FIXUP: DONE\r\n");
+  EXPECT_EQ(FormatAll(), b);
 }
 
 } // namespace

@@ -96,7 +96,8 @@ TEST_F(TextureTable, EmptyOrMissingListLeavesOnlyTheTerminator) {
     EXPECT_EQ(Textures_Build(p), 0);
     EXPECT_EQ(Textures_Count(), 0);
     ExpectTerminator(0);
-    EXPECT_STREQ(ReturnTextureName(0), "?");
+    EXPECT_STREQ(ReturnTextureName(0), "---");
+    EXPECT_STREQ(ReturnTextureName(1), "?");
   }
 }
 
@@ -107,7 +108,8 @@ TEST_F(TextureTable, TakesAtMost599) {
   EXPECT_STREQ(feTextures[598].szFile, "T\\TEX598.PCX");
   ExpectTerminator(599);
   EXPECT_STREQ(ReturnTextureName(598), "T\\TEX598.PCX");
-  EXPECT_STREQ(ReturnTextureName(599), "?");
+  EXPECT_STREQ(ReturnTextureName(599), "---");
+  EXPECT_STREQ(ReturnTextureName(600), "?");
 }
 
 TEST_F(TextureTable, LongHostNameIsCutTo79) {
@@ -124,8 +126,18 @@ TEST_F(TextureTable, ReturnTextureName) {
   struct {
     int32_t i;
     const char *sz;
-  } const cases[] = {{-2, "###"},        {-1, "-"}, {-100, "-"}, {INT_MIN, "-"}, {0, "T\\TEX0.PCX"},
-                     {3, "T\\TEX3.PCX"}, {4, "?"},  {599, "?"},  {600, "?"},     {INT_MAX, "?"}};
+  } const cases[] = {{-2, "###"},
+                     {-1, "-"},
+                     {-100, "-"},
+                     {INT_MIN, "-"},
+                     {0, "T\\TEX0.PCX"},
+                     {3, "T\\TEX3.PCX"},
+                     // the terminator, then past it
+                     {4, "---"},
+                     {5, "?"},
+                     {599, "?"},
+                     {600, "?"},
+                     {INT_MAX, "?"}};
   for (const auto &c : cases) {
     SCOPED_TRACE(c.i);
     EXPECT_STREQ(ReturnTextureName(c.i), c.sz);
@@ -138,13 +150,14 @@ TEST_F(TextureTable, RebuildWithShorterListHidesOldEntries) {
   MakeList(2);
   EXPECT_EQ(Textures_Build(list.data()), 2);
   ExpectTerminator(2);
+  EXPECT_STREQ(ReturnTextureName(2), "---");
   EXPECT_STREQ(ReturnTextureName(5), "?");
 }
 
 TEST(TextureTableAbsent, NamesWithoutATable) {
   Textures_Free();
   EXPECT_EQ(Textures_Count(), 0);
-  EXPECT_STREQ(ReturnTextureName(0), "?");
+  EXPECT_STREQ(ReturnTextureName(0), "?"); // no table, no terminator
   EXPECT_STREQ(ReturnTextureName(-2), "###");
   EXPECT_STREQ(ReturnTextureName(-7), "-");
   // Alloc twice keeps the same table.
