@@ -191,6 +191,9 @@ static void Sec_Apply(HWND hDlg, bool bDone) {
   if (pd == NULL || pd->wsResults == NULL)
     return;
   WINSEC_RESULTS *wr = pd->wsResults;
+  // The running level's tables take the records; should they be missing,
+  // the records fail and are reported below.
+  SelectHostLevel();
   SecSlope_Apply(hDlg, pd);
   char szSound[sizeof(wr->szStepSoundName)];
   Sec_GetText(hDlg, IDC_SEC_SOUND, szSound, (int)sizeof(szSound));
@@ -215,6 +218,7 @@ static void Sec_Apply(HWND hDlg, bool bDone) {
 }
 
 void RevertSectorDialog(uint32_t dwSecTag) {
+  SelectHostLevel();
   int iStatus = SECTOR_FLOW_OK;
   bool bKept = true;
   WINSEC_RESULTS *wr = RevertSectorDialog(gCallBack, dwSecTag, &iStatus, &bKept);
@@ -438,6 +442,8 @@ void OpenSectorEditor(HWND hMain) {
     return;
   }
   uint32_t dwTag = Sec_PlayerSector();
+  // The names recorded and the first state kept belong to the running level.
+  SelectHostLevel();
   int iStatus = SECTOR_FLOW_OK;
   bool bKept = true;
   WINSEC_RESULTS *wr = Sector_ReadForEditor(gCallBack, dwTag, &iStatus, &bKept);
@@ -469,6 +475,7 @@ void SectorEditorFollow(void) {
   if (dwTag == dwCurSector || dwTag == 0xFFFFFFFFu)
     return;
   dwCurSector = dwTag;
+  SelectHostLevel();
   int iStatus = SECTOR_FLOW_OK;
   bool bKept = true;
   WINSEC_RESULTS *wr = Sector_ReadForEditor(gCallBack, dwTag, &iStatus, &bKept);
