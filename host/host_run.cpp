@@ -168,6 +168,15 @@ bool cmd_Unload(const CMD &) {
   return true;
 }
 
+// use-dll PATH: the library the host loads from now on (a copy beside its
+// own flag-name lists, say); only while none is loaded.
+bool cmd_UseDll(const CMD &c) {
+  if (ghDll)
+    return Act(false, "use-dll: a library is loaded; unload it first");
+  gszDllPath = ResolvePath(c.tok[1].s);
+  return true;
+}
+
 bool cmd_ExpectExports(const CMD &) {
   if (!NeedLib())
     return false;

@@ -143,6 +143,8 @@ std::string JoinPath(const std::string &dir, const std::string &name) {
 std::string ResolvePath(const std::string &s) {
   if (s.compare(0, 4, "out:") == 0)
     return JoinPath(gszOutDir, s.substr(4));
+  if (s.compare(0, 4, "dll:") == 0)
+    return JoinPath(DirOf(gszDllPath), s.substr(4));
   if (IsAbsolute(s))
     return s;
   return JoinPath(gszScriptDir, s);

@@ -90,6 +90,9 @@ void ShowSpeed(HWND hDlg);
 // the map view's right button, which positions an overlay.
 void OpenSectorEditor(HWND hMain);
 void SectorEditorFollow(void);
+// A new editor run starts with no surface marked, nothing grabbed and no
+// sector followed yet.
+void SectorEditorNewRun(void);
 void GrabWallForSlope(void);
 void SectorEditorRightButton(HWND hView, int x, int y);
 
