@@ -52,8 +52,8 @@ double ArgFloat(const CMD &c, size_t i);
 bool IsWord(const CMD &c, size_t i, const char *sz);
 bool IsAbsolute(const std::string &s);
 std::string JoinPath(const std::string &dir, const std::string &name);
-// "out:NAME" is in the output folder, "dll:NAME" in the library's folder;
-// other relative paths are taken from the scenario's folder.
+// "out:NAME" is in the output folder, "dll:NAME" beside the library the host
+// loads; other relative paths are taken from the scenario's folder.
 std::string ResolvePath(const std::string &s);
 std::string DirOf(const std::string &s);
 bool ReadFileBytes(const std::string &szPath, std::string &out);
@@ -72,6 +72,7 @@ bool WaitEditorThreads(DWORD dwMs);
 // the process (code 2: a bad scenario, nothing printed).
 [[noreturn]] void HostExit(int iCode);
 bool cmd_Load(const CMD &c);
+bool cmd_UseDll(const CMD &c);
 bool cmd_Unload(const CMD &c);
 bool cmd_ExpectExports(const CMD &c);
 bool cmd_Wake(const CMD &c);
@@ -103,6 +104,11 @@ bool cmd_ExpectUpdate(const CMD &c);
 bool cmd_FrameTiming(const CMD &c);
 bool cmd_TimeRepaint(const CMD &c);
 bool cmd_TimeCommand(const CMD &c);
+bool cmd_TimeWalk(const CMD &c);
+bool cmd_TimeSend(const CMD &c);
+bool chk_TimeSend(const CMD &c);
+bool cmd_TimeReport(const CMD &c);
+bool chk_TimeReport(const CMD &c);
 
 // ---- measuring (host_measure.cpp)
 bool cmd_RenderUsage(const CMD &c);
@@ -192,7 +198,7 @@ bool chk_ExpectGdiObjects(const CMD &c);
 bool cmd_ExpectSector(const CMD &c);
 bool cmd_ExpectWall(const CMD &c);
 bool chk_ExpectField(const CMD &c);
-bool cmd_SetField(const CMD &c); // set-sector, set-wall
+bool cmd_SetField(const CMD &c); // set-sector, set-wall, set-sector-raw, set-wall-raw
 bool cmd_RefuseWall(const CMD &c);
 bool chk_RefuseWall(const CMD &c);
 bool chk_SetField(const CMD &c);
@@ -203,9 +209,6 @@ bool chk_ExpectSent(const CMD &c);
 // ---- files and registry (host_files.cpp)
 bool cmd_ExpectFile(const CMD &c);
 bool cmd_CopyFile(const CMD &c);
-bool cmd_PlaceFile(const CMD &c);
-// Puts back what place-file replaced; run once at the end of the run.
-void RestorePlacedFiles();
 bool cmd_DeleteFile(const CMD &c);
 bool cmd_MakeDir(const CMD &c);
 bool cmd_Reg(const CMD &c);

@@ -37,44 +37,6 @@ bool cmd_CopyFile(const CMD &c) {
              b.c_str());
 }
 
-// Files place-file replaced, with what they held before (bHad false: the
-// file did not exist), in the order placed.
-struct PLACED_FILE {
-  std::string szPath;
-  bool bHad;
-  std::string before;
-};
-static std::vector<PLACED_FILE> placedFiles;
-
-bool cmd_PlaceFile(const CMD &c) {
-  std::string a = ResolvePath(c.tok[1].s), b = ResolvePath(c.tok[2].s);
-  PLACED_FILE pf;
-  pf.szPath = b;
-  pf.bHad = ReadFileBytes(b, pf.before);
-  placedFiles.push_back(pf);
-  return Act(CopyFileA(a.c_str(), b.c_str(), FALSE) != 0, "cannot copy %s to %s", a.c_str(),
-             b.c_str());
-}
-
-void RestorePlacedFiles() {
-  // Last placed first, so a file placed twice gets its first content back.
-  for (size_t i = placedFiles.size(); i-- > 0;) {
-    const PLACED_FILE &pf = placedFiles[i];
-    bool bOk = true;
-    if (pf.bHad) {
-      FILE *f = fopen(pf.szPath.c_str(), "wb");
-      bOk = f != nullptr && fwrite(pf.before.data(), 1, pf.before.size(), f) == pf.before.size();
-      if (f != nullptr && fclose(f) != 0)
-        bOk = false;
-    } else {
-      bOk = DeleteFileA(pf.szPath.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
-    }
-    if (!bOk)
-      HostOut("host: cannot restore %s", pf.szPath.c_str());
-  }
-  placedFiles.clear();
-}
-
 bool cmd_DeleteFile(const CMD &c) {
   std::string a = ResolvePath(c.tok[1].s);
   DeleteFileA(a.c_str()); // a missing file is fine

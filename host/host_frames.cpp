@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
+#include <string>
+#include <vector>
 
 static int16_t HeadingOf(long long v) {
   return (int16_t)(uint16_t)(v & 0xFFFF);
@@ -198,5 +201,79 @@ bool cmd_TimeCommand(const CMD &c) {
   std::sort(took.begin(), took.end());
   HostOut("time-command: %s took %.1f us; %zu frames meanwhile, median %.1f us, max %.1f us",
           c.tok[2].s.c_str(), send.dTook, took.size(), took[took.size() / 2], took.back());
+  return true;
+}
+
+// Timing series: samples in microseconds, by name, printed and checked by
+// time-report.
+static std::map<std::string, std::vector<double>> gTimeSeries;
+
+// time-walk NAME X1 Y1 X2 Y2 STEPS PAUSE_MS: like walk, with PAUSE_MS of
+// sleep after each frame, so the editor's timer runs during the walk; the
+// time of each UpdatePosition goes to series NAME.
+bool cmd_TimeWalk(const CMD &c) {
+  if (!NeedLib())
+    return false;
+  double x1 = ArgFloat(c, 2), y1 = ArgFloat(c, 3), x2 = ArgFloat(c, 4), y2 = ArgFloat(c, 5);
+  long long n = ArgInt(c, 6), iPause = ArgInt(c, 7);
+  if (n < 1 || n > 1000000 || iPause < 0 || iPause > 10000)
+    ScriptError(c.iLine, "time-walk: STEPS 1 to 1000000, PAUSE_MS 0 to 10000");
+  double a = atan2(x2 - x1, y2 - y1) * 16384.0 / (2 * M_PI);
+  int16_t sHeading = HeadingOf((long long)floor(a + 0.5 + (a < 0 ? 16384 : 0)) % 16384);
+  std::vector<double> &s = gTimeSeries[c.tok[1].s];
+  for (long long i = 0; i < n; i++) {
+    double t = n == 1 ? 1.0 : (double)i / (double)(n - 1);
+    s.push_back(HostFrame((float)(x1 + (x2 - x1) * t), (float)(y1 + (y2 - y1) * t), sHeading, -1));
+    if (iPause > 0)
+      Sleep((DWORD)iPause);
+  }
+  return true;
+}
+
+// time-send NAME WIN MSG WPARAM LPARAM: one SendMessage (answered by the
+// editor thread), its time to series NAME.
+bool cmd_TimeSend(const CMD &c) {
+  HWND h = NeedWindow(c, 2);
+  if (!h)
+    return false;
+  UINT msg = ArgU32(c, 3);
+  WPARAM wp = ArgU32(c, 4);
+  LPARAM lp = (LPARAM)ArgU32(c, 5);
+  double t0 = HostNowUs();
+  if (!Send(h, msg, wp, lp))
+    return false;
+  gTimeSeries[c.tok[1].s].push_back(HostNowUs() - t0);
+  return true;
+}
+
+bool chk_TimeSend(const CMD &c) {
+  CheckWindowArg(c, 2);
+  ArgU32(c, 3);
+  ArgU32(c, 4);
+  ArgU32(c, 5);
+  return true;
+}
+
+// time-report NAME [max MS]: median and maximum of the series; with max, a
+// check that no sample took longer.
+bool cmd_TimeReport(const CMD &c) {
+  std::vector<double> s = gTimeSeries[c.tok[1].s];
+  if (s.empty())
+    return Act(false, "time-report: series %s has no samples", c.tok[1].s.c_str());
+  std::sort(s.begin(), s.end());
+  HostOut("time-report %s: median %.1f us, max %.1f us, %zu samples", c.tok[1].s.c_str(),
+          s[s.size() / 2], s.back(), s.size());
+  if (c.tok.size() < 4)
+    return true;
+  double dLimit = ArgFloat(c, 3);
+  return Check(s.back() <= dLimit * 1000.0, "%s: a sample took %.3f ms, expected at most %g ms",
+               c.tok[1].s.c_str(), s.back() / 1000.0, dLimit);
+}
+
+bool chk_TimeReport(const CMD &c) {
+  if (c.tok.size() != 2 && (c.tok.size() != 4 || !IsWord(c, 2, "max")))
+    ScriptError(c.iLine, "time-report NAME [max MS]");
+  if (c.tok.size() == 4)
+    ArgFloat(c, 3);
   return true;
 }

@@ -6,6 +6,7 @@
 #include <math.h>
 #include <stddef.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #define KH_FIELD(NAME, TYPE, REC, MEMBER, FLAGS)                                                   \
@@ -256,11 +257,33 @@ bool cmd_ExpectWall(const CMD &c) {
   return FieldEquals(c, 4, &wd, f);
 }
 
-// set-sector TAG FIELD VALUE and set-wall SECTOR_TAG WALL_TAG FIELD VALUE:
-// the game changes one field of its own record. The value is read into a
-// scratch record, so a bad one stops the scenario before anything changed.
+// A value as the field's bits, for records no level file can hold: a text
+// of exactly the field's size (no terminator), or a number given as the
+// field's bits in hexadecimal (0x7FC00000 is a float NaN).
+static void FieldStoreRaw(const CMD &c, size_t iValue, const FIELD &f, void *pRec) {
+  char *p = (char *)pRec + f.nOff;
+  const std::string &s = c.tok[iValue].s;
+  if (f.iType == FT_TEXT) {
+    if (s.size() != f.nSize)
+      ScriptError(c.iLine, "%s: a raw text fills all %zu bytes", f.szName, f.nSize);
+    memcpy(p, s.data(), f.nSize);
+    return;
+  }
+  char *pEnd = nullptr;
+  unsigned long long v = strtoull(s.c_str(), &pEnd, 16);
+  bool bHex = s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X') && *pEnd == '\0';
+  if (!bHex || (f.nSize < 8 && v >> (8 * f.nSize) != 0))
+    ScriptError(c.iLine, "%s: raw bits are a hexadecimal number of at most %zu bytes", f.szName,
+                f.nSize);
+  memcpy(p, &v, f.nSize); // little-endian: the low bytes
+}
+
+// set-sector TAG FIELD VALUE and set-wall SECTOR_TAG WALL_TAG FIELD VALUE
+// (and their -raw forms): the game changes one field of its own record. The
+// value is read into a scratch record, so a bad one stops the scenario
+// before anything changed.
 static const FIELD &SetTarget(const CMD &c, int *piSector, int *piWall, void *pScratch) {
-  bool bWall = c.tok[0].s == "set-wall";
+  bool bWall = c.tok[0].s.compare(0, 8, "set-wall") == 0;
   *piWall = bWall ? NeedWall(c, 1, 2, piSector) : -1;
   if (!bWall)
     *piSector = NeedSector(c, 1);
@@ -268,7 +291,11 @@ static const FIELD &SetTarget(const CMD &c, int *piSector, int *piWall, void *pS
   if (f.uFlags & FF_KEY)
     ScriptError(c.iLine, "%s: %s addresses the record and cannot be set", c.tok[0].s.c_str(),
                 f.szName);
-  FieldStore(c, bWall ? 4 : 3, f, pScratch);
+  size_t n = c.tok[0].s.size();
+  if (n > 4 && c.tok[0].s.compare(n - 4, 4, "-raw") == 0)
+    FieldStoreRaw(c, bWall ? 4 : 3, f, pScratch);
+  else
+    FieldStore(c, bWall ? 4 : 3, f, pScratch);
   return f;
 }
 

@@ -144,7 +144,6 @@ void HostExit(int iCode) {
     FreeLibrary(ghDll);
   if (bClean)
     ghDll = nullptr;
-  RestorePlacedFiles();
   if (iCode == 2) {
     fflush(stdout);
     ExitProcess(2);
@@ -166,6 +165,15 @@ bool cmd_Unload(const CMD &) {
   if (ghDll)
     FreeLibrary(ghDll);
   ghDll = nullptr;
+  return true;
+}
+
+// use-dll PATH: the library the host loads from now on (a copy beside its
+// own flag-name lists, say); only while none is loaded.
+bool cmd_UseDll(const CMD &c) {
+  if (ghDll)
+    return Act(false, "use-dll: a library is loaded; unload it first");
+  gszDllPath = ResolvePath(c.tok[1].s);
   return true;
 }
 

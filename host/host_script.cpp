@@ -48,7 +48,6 @@ void HostFail(const char *szFmt, ...) {
 
 void HostTimeout() {
   HostFail("time-out: the run took longer than allowed (--timeout)");
-  RestorePlacedFiles();
   HostOut("%d passed, %d failed", giPassed, giFailed);
   ExitProcess(3);
 }

@@ -2,4 +2,99 @@
 #ifndef WINSEC_IDS_H
 #define WINSEC_IDS_H
 
+/* Page radio buttons and the buttons below the pages. */
+#define IDC_SEC_PAGE_MISC 8100
+#define IDC_SEC_PAGE_TEXTURES 8110
+#define IDC_SEC_PAGE_FLAGS 8120
+#define IDC_SEC_PAGE_SLOPE 8130
+#define IDC_SEC_APPLY 3000
+#define IDC_SEC_REVERT 3010
+/* Commands without a control. */
+#define IDC_SEC_LAYER 3020 /* lParam: the layer to show */
+#define IDC_SEC_COLUMN 7000 /* lParam: the column to mark */
+
+/* "Misc.": sector values. */
+#define IDC_SEC_GROUP_LEVELS 8000
+#define IDC_SEC_GROUP_VALUES 8040
+#define IDC_SEC_NAME 1040
+#define IDC_SEC_NAME_LABEL 1041
+#define IDC_SEC_LIGHT 1050
+#define IDC_SEC_LIGHT_LABEL 1051
+#define IDC_SEC_FRICTION 1080
+#define IDC_SEC_FRICTION_LABEL 1081
+#define IDC_SEC_GRAVITY 1090
+#define IDC_SEC_GRAVITY_LABEL 1091
+#define IDC_SEC_ELASTICITY 1100
+#define IDC_SEC_ELASTICITY_LABEL 1101
+#define IDC_SEC_SOUND 1110
+#define IDC_SEC_SOUND_LABEL 1111
+
+/* "Misc.": floor and ceiling levels. */
+#define IDC_SEC_FLOORS 1000
+#define IDC_SEC_FLOORS_LABEL 8001
+#define IDC_SEC_NEWELEV 1010
+#define IDC_SEC_NEWELEV_BAR 1011
+#define IDC_SEC_NEWELEV_LABEL 8002
+#define IDC_SEC_THICKNESS 1060
+#define IDC_SEC_THICKNESS_LABEL 8003
+#define IDC_SEC_CEILING 1070
+#define IDC_SEC_CEILING_BAR 1071
+#define IDC_SEC_CEILING_LABEL 8004
+
+/* "Textures": ceiling column, floor column, shared labels. */
+#define IDC_SEC_TEX_GROUP 8010
+#define IDC_SEC_TEX_LAYER 6000
+#define IDC_SEC_TEX_ROW 6001
+#define IDC_SEC_TEX_CEIL_LABEL 8011
+#define IDC_SEC_TEX_FLOOR_LABEL 8012
+#define IDC_SEC_TEX_ALIGNX_LABEL 8013
+#define IDC_SEC_TEX_ALIGNY_LABEL 8014
+#define IDC_SEC_TEX_ANGLE_LABEL 8015
+#define IDC_SEC_CEIL_TEX 2000
+#define IDC_SEC_CEIL_X 2010
+#define IDC_SEC_CEIL_X_BAR 2011
+#define IDC_SEC_CEIL_Y 2020
+#define IDC_SEC_CEIL_Y_BAR 2021
+#define IDC_SEC_CEIL_ANGLE 5010
+#define IDC_SEC_CEIL_ANGLE_BAR 5011
+#define IDC_SEC_CEIL_MARK 7010
+#define IDC_SEC_CEIL_ANIMATED 10010
+#define IDC_SEC_FLOOR_TEX 2100
+#define IDC_SEC_FLOOR_X 2110
+#define IDC_SEC_FLOOR_X_BAR 2111
+#define IDC_SEC_FLOOR_Y 2120
+#define IDC_SEC_FLOOR_Y_BAR 2121
+#define IDC_SEC_FLOOR_ANGLE 5000
+#define IDC_SEC_FLOOR_ANGLE_BAR 5001
+#define IDC_SEC_FLOOR_MARK 7020
+#define IDC_SEC_FLOOR_ANIMATED 10000
+
+/* "Flags": check box 4000 + i for bit i of the first flag word. */
+#define IDC_SEC_FLAGS_GROUP 8020
+#define IDC_SEC_FLAG0 4000
+#define IDC_SEC_FLAG_LAST 4099 /* commands 4000..4099 apply first */
+
+/* "Slope": floor (90xx) and ceiling (91xx) slopes, and the velocity. */
+#define IDC_SEC_FSLOPE_GROUP 8030
+#define IDC_SEC_CSLOPE_GROUP 8031
+#define IDC_SEC_FSLOPE_ACTIVE 4030
+#define IDC_SEC_CSLOPE_ACTIVE 4031
+#define IDC_SEC_FSLOPE_ANGLE 9000
+#define IDC_SEC_FSLOPE_BAR 9001
+#define IDC_SEC_FSLOPE_SECTOR 9010
+#define IDC_SEC_FSLOPE_WALL 9020
+#define IDC_SEC_FSLOPE_PASTE 9030
+#define IDC_SEC_CSLOPE_ANGLE 9100
+#define IDC_SEC_CSLOPE_BAR 9101
+#define IDC_SEC_CSLOPE_SECTOR 9110
+#define IDC_SEC_CSLOPE_WALL 9120
+#define IDC_SEC_CSLOPE_PASTE 9130
+#define IDC_SEC_VELOCITY_GROUP 1230
+#define IDC_SEC_VX 1200
+#define IDC_SEC_VX_LABEL 1201
+#define IDC_SEC_VY 1210
+#define IDC_SEC_VY_LABEL 1211
+#define IDC_SEC_VZ 1220
+#define IDC_SEC_VZ_LABEL 1221
+
 #endif

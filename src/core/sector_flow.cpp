@@ -2,6 +2,7 @@
 // tables.
 #include "sector_flow.h"
 
+#include <math.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -27,6 +28,14 @@ void sf_Copy(char *szDst, size_t cbDst, const char *szSrc, size_t cbSrc) {
   memset(szDst + n, 0, cbDst - n);
 }
 
+// A double of the working record back into a float field of the host's
+// record. What the editor reads from its fields is always a finite number
+// and is cut to the float range; a value that is no number (NaN, an
+// infinity) can only be the game's own, untouched, and goes back as it came.
+float sf_ToFloat(double d) {
+  return isfinite(d) ? Fields_ToFloat(d) : (float)d;
+}
+
 void sf_CopySurface(int32_t *piIndex, double *pdX, double *pdY, uint16_t *pwAngle,
                     const CF_DATA &cf) {
   *piIndex = cf.iTextureIndex;
@@ -37,8 +46,8 @@ void sf_CopySurface(int32_t *piIndex, double *pdX, double *pdY, uint16_t *pwAngl
 
 void sf_FillSurface(CF_DATA *cf, int32_t iIndex, double dX, double dY, uint16_t wAngle) {
   cf->iTextureIndex = iIndex;
-  cf->fAlignX = Fields_ToFloat(dX);
-  cf->fAlignZ = Fields_ToFloat(dY);
+  cf->fAlignX = sf_ToFloat(dX);
+  cf->fAlignZ = sf_ToFloat(dY);
   cf->wAngle = wAngle;
 }
 
@@ -136,8 +145,8 @@ void Sector_FillSD(SECTOR_DATA *sd, const WINSEC_RESULTS *wr) {
     sf_FillSurface(&sd->cfFloor[0][k], wr->iFloorIndex[0][k], wr->ptFloor_x[0][k],
                    wr->ptFloor_y[0][k], wr->wFloorAngle[0][k]);
   }
-  sd->cfCeiling[0].fElev = Fields_ToFloat(wr->fCeilHeight);
-  sd->cfFloor[0][0].fElev = Fields_ToFloat(wr->fFloorElev[0]);
+  sd->cfCeiling[0].fElev = sf_ToFloat(wr->fCeilHeight);
+  sd->cfFloor[0][0].fElev = sf_ToFloat(wr->fFloorElev[0]);
   sd->wFloorCount = 1;
   sd->sdFloor = wr->sdFloor;
   sd->sdCeiling = wr->sdCeiling;

@@ -51,6 +51,9 @@ WINSEC_RESULTS *MakeWRFromSectorData(const SECTOR_DATA *sd);
 // A new host sector record from a working record (free() it), or null when
 // memory runs out. Zero everywhere the working record does not write back;
 // wFloorCount 1; the name cut to 79 characters, the step sound to 39.
+// Heights and alignments beyond the float range are cut to it; a value that
+// is no number, or infinite, goes back as it is (only the game's own record
+// holds one), so a record read and written back keeps every bit.
 SECTOR_DATA *MakeSDFromWR(const WINSEC_RESULTS *wsResults);
 // The same conversion into a record of the caller's.
 void Sector_FillSD(SECTOR_DATA *sd, const WINSEC_RESULTS *wsResults);

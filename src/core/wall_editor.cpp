@@ -6,8 +6,6 @@
 #include "fields.h"
 #include "textures.h"
 
-const char szUnknownDesc[] = "      ?";
-
 // Range used when the table gives no texture size at all.
 #define WE_NO_SIZE_RANGE 256
 

@@ -13,9 +13,6 @@
 #define WW_FLAGS 128   // flag states of a record
 #define WW_PAGE_STEP 8 // page step of the alignment scroll bars
 
-// "      ?": item 0 of every texture list, standing for index -1.
-extern const char szUnknownDesc[];
-
 // The texture index of level iLevel (0 upper .. 3 overlay) and alignment k
 // (0 upper X, 1 upper Y, 2 middle X, ... 7 overlay Y) of a record.
 int32_t *WallEd_Texture(WINWALL_RESULTS *wr, int iLevel);

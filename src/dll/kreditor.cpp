@@ -370,6 +370,7 @@ static void Kred_RunEditor(KRED_RUN *r) {
   KeyRing_SkipTo(r->iKeyStart);
   Snapshot_ReaderReset();
   Selection_Reset();
+  SectorEditorNewRun();
 
   HWND hMain = CreateDialogA(hInst, "KE_MAIN", NULL, EditorDlgProc);
   hDialogSet[0] = hMain;

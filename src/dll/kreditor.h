@@ -91,6 +91,9 @@ void ShowSpeed(HWND hDlg);
 // the map view's right button, which positions an overlay.
 void OpenSectorEditor(HWND hMain);
 void SectorEditorFollow(void);
+// A new editor run starts with no surface marked, nothing grabbed and no
+// sector followed yet.
+void SectorEditorNewRun(void);
 void GrabWallForSlope(void);
 void SectorEditorRightButton(HWND hView, int x, int y);
 
@@ -98,6 +101,8 @@ void SectorEditorRightButton(HWND hView, int x, int y);
 // refresh after the targeted walls changed. iLevelSelected: the wall level
 // the key commands act on (0 upper .. 3 overlay, -1 none).
 extern int iLevelSelected;
+// "      ?": item 0 of both editors' texture lists, index -1 (winsec.cpp).
+extern const char szUnknownDesc[];
 void OpenWallEditor(HWND hMain);
 void UpdateWallDialog(void);
 

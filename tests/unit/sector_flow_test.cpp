@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <float.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -119,6 +120,35 @@ TEST_F(SectorFlow, NamesWithoutTerminatorAreReadBounded) {
   memset(wr->szStepSoundName, 's', sizeof(wr->szStepSoundName));
   Sector_FillSD(&sd, wr);
   EXPECT_EQ(std::string(sd.szSoundName), std::string(39, 's'));
+  KillWR(wr);
+}
+
+// Heights and alignments the game gave come back bit for bit, broken ones
+// too; what the editor computes is cut to the float range.
+TEST_F(SectorFlow, FloatFieldsKeepTheirBits) {
+  const uint32_t bits[] = {0x7FC00000u, 0x7FC12345u, 0xFFC00001u, 0x7F800000u, 0xFF800000u,
+                           0x80000000u, 0x7F7FFFFFu, 0x00000001u, 0xC7C35000u /* -100000 */};
+  for (uint32_t dw : bits) {
+    SCOPED_TRACE(testing::Message() << std::hex << dw);
+    float f;
+    memcpy(&f, &dw, sizeof(f));
+    SECTOR_DATA sd = Sector(0xB2, "N", "S", 0);
+    sd.cfFloor[0][0].fElev = sd.cfCeiling[0].fElev = f;
+    sd.cfCeiling[1].fAlignX = sd.cfFloor[0][0].fAlignZ = f;
+    WINSEC_RESULTS *wr = MakeWRFromSectorData(&sd);
+    ASSERT_NE(wr, nullptr);
+    SECTOR_DATA back;
+    Sector_FillSD(&back, wr);
+    EXPECT_TRUE(Same(back, AsSent(sd)));
+    KillWR(wr);
+  }
+  SECTOR_DATA sd = Sector(0xB2, "N", "S", 0);
+  WINSEC_RESULTS *wr = MakeWRFromSectorData(&sd);
+  wr->fCeilHeight = 1e300;
+  wr->ptFloor_x[0][1] = -1e300;
+  Sector_FillSD(&sd, wr);
+  EXPECT_EQ(sd.cfCeiling[0].fElev, FLT_MAX);
+  EXPECT_EQ(sd.cfFloor[0][1].fAlignX, -FLT_MAX);
   KillWR(wr);
 }
 

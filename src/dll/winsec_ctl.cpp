@@ -1,0 +1,230 @@
+// The sector editor's controls: their handles, kept when the dialog is
+// created, the text, scroll and selection routines the pages use, and what
+// the dialog showed in each control, against which APPLY tells the
+// designer's changes from what the dialog put there itself.
+#include "winsec.h"
+
+#include <stdio.h>
+#include <string.h>
+
+int Sec_StepBar(HWND hBar, int iCode, int iThumb, int iPage) {
+  int iMin = 0, iMax = 0;
+  GetScrollRange(hBar, SB_CTL, &iMin, &iMax);
+  int iPos = GetScrollPos(hBar, SB_CTL);
+  switch (iCode) {
+  case SB_LINELEFT:
+    iPos -= 1;
+    break;
+  case SB_LINERIGHT:
+    iPos += 1;
+    break;
+  case SB_PAGELEFT:
+    iPos -= iPage;
+    break;
+  case SB_PAGERIGHT:
+    iPos += iPage;
+    break;
+  case SB_THUMBPOSITION:
+  case SB_THUMBTRACK:
+    iPos = iThumb;
+    break;
+  case SB_LEFT: // 6, "top": the range's maximum
+    iPos = iMax;
+    break;
+  case SB_RIGHT: // 7, "bottom": its minimum
+    iPos = iMin;
+    break;
+  default:
+    break;
+  }
+  iPos = iPos < iMin ? iMin : iPos > iMax ? iMax : iPos;
+  SetScrollPos(hBar, SB_CTL, iPos, TRUE);
+  return iPos;
+}
+
+void Sec_SetBar(HWND hDlg, int id, int iMin, int iMax, int iPos) {
+  HWND hBar = Sec_Ctl(hDlg, id);
+  SetScrollRange(hBar, SB_CTL, iMin, iMax, FALSE);
+  SetScrollPos(hBar, SB_CTL, iPos < iMin ? iMin : iPos > iMax ? iMax : iPos, TRUE);
+}
+
+int Sec_BarPos(HWND hDlg, int id) {
+  return GetScrollPos(Sec_Ctl(hDlg, id), SB_CTL);
+}
+
+// ---------------------------------------------------------------------------
+// Controls
+
+struct SEC_TAKE {
+  HWND hDlg;
+  WINSEC_DLG_DATA *pd;
+};
+
+static BOOL CALLBACK Sec_TakeControl(HWND h, LPARAM lParam) {
+  SEC_TAKE *pt = (SEC_TAKE *)lParam;
+  WINSEC_DLG_DATA *pd = pt->pd;
+  if (GetParent(h) == pt->hDlg && pd->nCtl < WS_CONTROLS) {
+    pd->ctl[pd->nCtl].id = GetDlgCtrlID(h);
+    pd->ctl[pd->nCtl].h = h;
+    pd->nCtl++;
+  }
+  return TRUE;
+}
+
+void Sec_TakeControls(HWND hDlg, WINSEC_DLG_DATA *pd) {
+  SEC_TAKE t = {hDlg, pd};
+  pd->nCtl = 0;
+  EnumChildWindows(hDlg, Sec_TakeControl, (LPARAM)&t);
+}
+
+HWND Sec_Ctl(HWND hDlg, int id) {
+  WINSEC_DLG_DATA *pd = Sec_Data(hDlg);
+  if (pd != NULL)
+    for (int i = 0; i < pd->nCtl; i++)
+      if (pd->ctl[i].id == id)
+        return pd->ctl[i].h;
+  return GetDlgItem(hDlg, id);
+}
+
+LRESULT Sec_Send(HWND hDlg, int id, UINT wMsg, WPARAM wParam, LPARAM lParam) {
+  return SendMessageA(Sec_Ctl(hDlg, id), wMsg, wParam, lParam);
+}
+
+void Sec_GetText(HWND hDlg, int id, char *szOut, int cbOut) {
+  szOut[0] = '\0';
+  HWND h = Sec_Ctl(hDlg, id);
+  if (h != NULL)
+    GetWindowTextA(h, szOut, cbOut);
+  szOut[cbOut - 1] = '\0';
+}
+
+void Sec_SetText(HWND hDlg, int id, const char *szText) {
+  SetWindowTextA(Sec_Ctl(hDlg, id), szText);
+}
+
+void Sec_SetLabel(HWND hDlg, int id, const char *szText) {
+  char szNow[WS_SHOWN_CHARS];
+  Sec_GetText(hDlg, id, szNow, (int)sizeof(szNow));
+  if (strlen(szText) >= sizeof(szNow) - 1 || strcmp(szNow, szText) != 0)
+    Sec_SetText(hDlg, id, szText);
+}
+
+void Sec_SetDouble(HWND hDlg, int id, double d) {
+  char sz[KRED_DOUBLE_TEXT];
+  Fields_DoubleText(sz, sizeof(sz), d);
+  Sec_SetText(hDlg, id, sz);
+}
+
+void Sec_SetAngleText(HWND hDlg, int id, double dDegrees) {
+  char sz[KRED_DOUBLE_TEXT];
+  Fields_AngleText(sz, sizeof(sz), dDegrees);
+  Sec_SetLabel(hDlg, id, sz);
+}
+
+double Sec_GetDouble(HWND hDlg, int id) {
+  char sz[KRED_DOUBLE_TEXT];
+  Sec_GetText(hDlg, id, sz, (int)sizeof(sz));
+  return Fields_ParseDouble(sz);
+}
+
+uint32_t Sec_GetColonNumber(HWND hDlg, int id) {
+  char sz[KRED_COLON_TEXT];
+  Sec_GetText(hDlg, id, sz, (int)sizeof(sz));
+  return Fields_ParseColonNumber(sz);
+}
+
+// By the control's own style: while the dialog is frozen no child counts
+// as visible.
+void Sec_Show(HWND hDlg, int id, bool bShow) {
+  HWND h = Sec_Ctl(hDlg, id);
+  if (h != NULL && ((GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE) != 0) != bShow)
+    ShowWindow(h, bShow ? SW_SHOWNA : SW_HIDE);
+}
+
+// ---------------------------------------------------------------------------
+// What was shown
+
+static WS_SHOWN *Sec_Slot(WINSEC_DLG_DATA *pd, int id, int iKind) {
+  WS_SHOWN *pFree = NULL;
+  for (WS_SHOWN &s : pd->shown) {
+    if (s.id == id && s.iKind == iKind)
+      return &s;
+    if (s.id == 0 && pFree == NULL)
+      pFree = &s;
+  }
+  if (pFree != NULL) {
+    pFree->id = id;
+    pFree->iKind = iKind;
+  }
+  return pFree;
+}
+
+// The control's state now, in the form the slot keeps.
+static void Sec_Read(HWND hDlg, int id, int iKind, int iEntry, WS_SHOWN *pOut) {
+  pOut->iValue = 0;
+  pOut->szText[0] = '\0';
+  HWND hCtl = Sec_Ctl(hDlg, id);
+  switch (iKind) {
+  case WS_SHOWN_TEXT:
+    Sec_GetText(hDlg, id, pOut->szText, (int)sizeof(pOut->szText));
+    break;
+  case WS_SHOWN_POS:
+    pOut->iValue = GetScrollPos(hCtl, SB_CTL);
+    break;
+  case WS_SHOWN_SEL:
+    pOut->iValue = (int)SendMessageA(hCtl, CB_GETCURSEL, 0, 0);
+    break;
+  case WS_SHOWN_ENTRY: {
+    LRESULT n = SendMessageA(hCtl, CB_GETLBTEXTLEN, (WPARAM)iEntry, 0);
+    if (n != CB_ERR && n < (LRESULT)sizeof(pOut->szText))
+      SendMessageA(hCtl, CB_GETLBTEXT, (WPARAM)iEntry, (LPARAM)pOut->szText);
+    pOut->iValue = (int)n;
+    break;
+  }
+  default:
+    break;
+  }
+}
+
+static void Sec_Mark(WINSEC_DLG_DATA *pd, HWND hDlg, int id, int iKind, int iEntry) {
+  WS_SHOWN *ps = Sec_Slot(pd, id + iEntry * 0x10000, iKind);
+  if (ps != NULL)
+    Sec_Read(hDlg, id, iKind, iEntry, ps);
+}
+
+static bool Sec_Take(WINSEC_DLG_DATA *pd, HWND hDlg, int id, int iKind, int iEntry) {
+  WS_SHOWN now;
+  Sec_Read(hDlg, id, iKind, iEntry, &now);
+  WS_SHOWN *ps = Sec_Slot(pd, id + iEntry * 0x10000, iKind);
+  if (ps == NULL)
+    return true;
+  bool bChanged = ps->iValue != now.iValue || strcmp(ps->szText, now.szText) != 0;
+  ps->iValue = now.iValue;
+  memcpy(ps->szText, now.szText, sizeof(ps->szText));
+  return bChanged;
+}
+
+void Sec_MarkText(WINSEC_DLG_DATA *pd, HWND hDlg, int id) {
+  Sec_Mark(pd, hDlg, id, WS_SHOWN_TEXT, 0);
+}
+void Sec_MarkPos(WINSEC_DLG_DATA *pd, HWND hDlg, int id) {
+  Sec_Mark(pd, hDlg, id, WS_SHOWN_POS, 0);
+}
+void Sec_MarkSel(WINSEC_DLG_DATA *pd, HWND hDlg, int id) {
+  Sec_Mark(pd, hDlg, id, WS_SHOWN_SEL, 0);
+}
+void Sec_MarkEntry(WINSEC_DLG_DATA *pd, HWND hDlg, int id, int iEntry) {
+  Sec_Mark(pd, hDlg, id, WS_SHOWN_ENTRY, iEntry);
+}
+bool Sec_TakeText(WINSEC_DLG_DATA *pd, HWND hDlg, int id) {
+  return Sec_Take(pd, hDlg, id, WS_SHOWN_TEXT, 0);
+}
+bool Sec_TakePos(WINSEC_DLG_DATA *pd, HWND hDlg, int id) {
+  return Sec_Take(pd, hDlg, id, WS_SHOWN_POS, 0);
+}
+bool Sec_TakeSel(WINSEC_DLG_DATA *pd, HWND hDlg, int id) {
+  return Sec_Take(pd, hDlg, id, WS_SHOWN_SEL, 0);
+}
+bool Sec_TakeEntry(WINSEC_DLG_DATA *pd, HWND hDlg, int id, int iEntry) {
+  return Sec_Take(pd, hDlg, id, WS_SHOWN_ENTRY, iEntry);
+}
