@@ -117,27 +117,6 @@ TEST(WallEditorScroll, PositionsAndSteps) {
         << c.iPos << " code " << c.iCode;
 }
 
-TEST_F(WallEditor, LoadingWrapsAndRoundsTheShownRecord) {
-  WINWALL_RESULTS wr = {};
-  wr.iUpperTexture = 0; // 64 x 32
-  wr.ptUpperAlign_x = (double)70.6f;
-  wr.ptUpperAlign_y = -3.25;
-  wr.iMiddleTexture = 1; // no width, height 16
-  wr.ptMiddleAlign_x = (double)70.6f;
-  wr.ptMiddleAlign_y = 17.5;
-  wr.iLowerTexture = -1; // the walls differ: no period
-  wr.ptLowerAlign_x = 100.4;
-  wr.ptLowerAlign_y = KRED_NOTHING;
-  wr.iSignTexture = 0; // overlays are never wrapped
-  wr.ptSignAlign_x = (double)70.6f;
-  wr.ptSignAlign_y = -70.6;
-  WallEd_PrepareRecord(&wr);
-  const double want[WW_ALIGNS] = {7, 29, 71, 2, 100, KRED_NOTHING, 71, -70};
-  for (int k = 0; k < WW_ALIGNS; k++)
-    EXPECT_EQ(*WallEd_Align(&wr, k), want[k]) << k;
-  EXPECT_EQ(wr.iMiddleTexture, 1);
-}
-
 TEST_F(WallEditor, AnApplyLeavesWhatWasNotTouchedExactly) {
   // A wall as the game has it, and the record the dialog shows for it.
   WALL_DATA wall = {112,
