@@ -180,7 +180,8 @@ static void ww_Load(HWND hDlg, const WALL_TARGETS *wt, WINWALL_RESULTS *wr) {
     free(wr);
     return;
   }
-  free(pData->wwResults);
+  if (pData->wwResults != wr)
+    free(pData->wwResults);
   pData->wwResults = wr;
   if (wt != NULL)
     pData->wtTargets = *wt;
