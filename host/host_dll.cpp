@@ -9,6 +9,8 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <set>
+#include <utility>
 
 LEVEL gLevel;
 CRITICAL_SECTION gcsLevel;
@@ -39,6 +41,8 @@ struct TEXLIST {
 static std::vector<std::unique_ptr<TEXLIST>> outstandingLists; // under csLog
 static bool bTexOverride;
 static int iTexOverrideCount, iTexOverrideLen;
+// Sizes request 1010 reports instead of the listed ones, by index.
+static std::map<int, std::pair<uint16_t, uint16_t>> texSizes;
 
 static char szLevelNameSet[MAX_PATH + 64]; // under csLog
 static bool bLevelNameNone;
@@ -50,6 +54,10 @@ static bool bPaletteCounts;
 static uint32_t dwPaletteMaps, dwPaletteShades;
 static std::map<uint32_t, const char *> resourceTexts; // null: answer 0
 static std::deque<std::string> resourceTextStore;      // kept: the editor may still read one
+
+// Walls (sector tag, wall tag) whose request 2100 answers "no such wall",
+// under csLog.
+static std::set<std::pair<uint32_t, uint32_t>> refusedWalls;
 
 static std::vector<WALL_VERTEXES> frameWalls;
 static std::vector<EDITOR_OBJECT> frameActors;
@@ -78,6 +86,12 @@ void HostSetTextureOverride(int n, int iLen, bool bEnabled) {
   bTexOverride = bEnabled;
   iTexOverrideCount = n;
   iTexOverrideLen = iLen;
+  LeaveCriticalSection(&csLog);
+}
+
+void HostSetTextureSize(int i, uint16_t w, uint16_t h) {
+  EnterCriticalSection(&csLog);
+  texSizes[i] = std::make_pair(w, h);
   LeaveCriticalSection(&csLog);
 }
 
@@ -133,6 +147,11 @@ static TEXLIST *svc_BuildTextureList() {
     SHARED_TEXTURE_DATA e;
     e.w = bTexOverride ? 64 : gLevel.textures[i].w;
     e.h = bTexOverride ? 64 : gLevel.textures[i].h;
+    auto it = texSizes.find((int)i);
+    if (it != texSizes.end()) {
+      e.w = it->second.first;
+      e.h = it->second.second;
+    }
     e.szName = tl->names[i].c_str();
     tl->entries.push_back(e);
   }
@@ -162,6 +181,22 @@ static LVL_WALL *svc_Wall(const WALL_DATA_REQUEST *r, LVL_SECTOR **ppSector) {
     return nullptr;
   *ppSector = &s;
   return &s.walls[(size_t)k];
+}
+
+void HostSetWallRefused(uint32_t dwSector, uint32_t dwWall, bool bRefused) {
+  EnterCriticalSection(&csLog);
+  if (bRefused)
+    refusedWalls.insert(std::make_pair(dwSector, dwWall));
+  else
+    refusedWalls.erase(std::make_pair(dwSector, dwWall));
+  LeaveCriticalSection(&csLog);
+}
+
+static bool svc_Refused(uint32_t dwSector, uint32_t dwWall) {
+  EnterCriticalSection(&csLog);
+  bool b = refusedWalls.count(std::make_pair(dwSector, dwWall)) != 0;
+  LeaveCriticalSection(&csLog);
+  return b;
 }
 
 static uint32_t svc_Palette(PALETTE_REQUEST *pr) {
@@ -272,6 +307,8 @@ uint32_t KRED_CDECL HostService(uint16_t wCode, uintptr_t dwArg) {
     EnterCriticalSection(&gcsLevel);
     LVL_SECTOR *s = nullptr;
     LVL_WALL *w = svc_Wall(r, &s);
+    if (w && wCode == KREQ_GET_WALL && svc_Refused(s->sd.dwSectorTag, w->wd.dwWallTag))
+      w = nullptr;
     if (w && wCode == KREQ_GET_WALL) {
       *r->wd = w->wd;
       r->dwSectorTag = s->sd.dwSectorTag;

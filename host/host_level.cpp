@@ -319,3 +319,19 @@ bool cmd_SetField(const CMD &c) {
   LeaveCriticalSection(&gcsLevel);
   return true;
 }
+
+// refuse-wall SECTOR_TAG WALL_TAG on|off: the wall stops (on) or starts
+// again (off) answering request 2100, as a wall the game no longer has.
+bool chk_RefuseWall(const CMD &c) {
+  int iSector;
+  NeedWall(c, 1, 2, &iSector);
+  if (!IsWord(c, 3, "on") && !IsWord(c, 3, "off"))
+    ScriptError(c.iLine, "refuse-wall: on or off, not %s", c.tok[3].s.c_str());
+  return true;
+}
+
+bool cmd_RefuseWall(const CMD &c) {
+  chk_RefuseWall(c);
+  HostSetWallRefused((uint32_t)ArgInt(c, 1), (uint32_t)ArgInt(c, 2), IsWord(c, 3, "on"));
+  return true;
+}

@@ -291,6 +291,14 @@ bool cmd_Textures(const CMD &c) {
   return true;
 }
 
+bool cmd_TextureSize(const CMD &c) {
+  long long i = ArgInt(c, 1), w = ArgInt(c, 2), h = ArgInt(c, 3);
+  if (i < 0 || i > 100000 || w < 0 || w > 65535 || h < 0 || h > 65535)
+    ScriptError(c.iLine, "texture-size I (0..100000) W H (0..65535)");
+  HostSetTextureSize((int)i, (uint16_t)w, (uint16_t)h);
+  return true;
+}
+
 bool cmd_LevelName(const CMD &c) {
   HostSetLevelName(IsWord(c, 1, "none") ? nullptr : ResolvePath(c.tok[1].s).c_str());
   return true;

@@ -57,6 +57,8 @@ void HostLogClear();
 // 1020 came with a pointer that 1010 had not handed out.
 extern std::atomic<int> giBadListReturns;
 void HostSetTextureOverride(int n, int iLen, bool bEnabled);
+// Request 1010 lists texture i with this size (texture-size).
+void HostSetTextureSize(int i, uint16_t w, uint16_t h);
 void HostSetLevelName(const char *sz); // null: answer 0
 // Request 2200: leave the palette buffer untouched; report these counts.
 void HostSetPaletteAnswer(bool bFillNothing, bool bCounts, uint32_t dwMaps, uint32_t dwShades);
@@ -64,6 +66,9 @@ enum { RT_LEVEL, RT_NONE, RT_TEXT };
 // Request 4000 for one code: the level's text, a null pointer, or sz.
 void HostSetResourceText(uint32_t dwCode, int iMode, const char *sz);
 void HostInitService();
+// Request 2100 for that wall answers "no such wall" (refuse-wall); 2110 is
+// still taken and recorded.
+void HostSetWallRefused(uint32_t dwSector, uint32_t dwWall, bool bRefused);
 
 // Records the editor sent (host_sent.cpp), called with gcsLevel held; and
 // the mark they are compared with (takes gcsLevel).

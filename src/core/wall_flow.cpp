@@ -85,12 +85,16 @@ int StartAWallTable(KRED_CALLBACK pCallBack, WINWALL_RESULTS *wd, uint32_t dwSec
 }
 
 bool AddToWallTable(KRED_CALLBACK pCallBack, WINWALL_RESULTS *wd, uint32_t dwSectorTag,
-                    uint32_t dwTag) {
+                    uint32_t dwTag, bool *pbRead) {
+  if (pbRead != nullptr)
+    *pbRead = false;
   if (wd == nullptr)
     return true;
   WALL_DATA wall;
   if (!ww_ReadWall(pCallBack, dwSectorTag, dwTag, &wall))
     return true; // left out of the record; nothing to keep
+  if (pbRead != nullptr)
+    *pbRead = true;
   bool bKept = AddToRevertTable(OFT_WALL, dwSectorTag, dwTag, &wall, (int)sizeof(wall));
   dwWallTag = 0;
   for (const WW_SURFACE &s : wwSurfaces) {
@@ -109,8 +113,11 @@ bool AddToWallTable(KRED_CALLBACK pCallBack, WINWALL_RESULTS *wd, uint32_t dwSec
 }
 
 bool CreateWallData(KRED_CALLBACK pCallBack, WINWALL_RESULTS *wd, uint32_t dwSectorTag,
-                    const uint32_t *pdwWallTags, int cWalls) {
+                    const uint32_t *pdwWallTags, int cWalls, bool *pbRead) {
   dwWallTag = 0;
+  if (pbRead != nullptr)
+    for (int i = 0; i < cWalls; i++)
+      pbRead[i] = false;
   if (wd == nullptr)
     return true;
   memset(wd, 0, sizeof(*wd));
@@ -119,10 +126,15 @@ bool CreateWallData(KRED_CALLBACK pCallBack, WINWALL_RESULTS *wd, uint32_t dwSec
   bool bKept = true;
   bool bStarted = false;
   for (int i = 0; i < cWalls; i++) {
-    if (!bStarted)
-      bStarted = StartAWallTable(pCallBack, wd, dwSectorTag, pdwWallTags[i], &bKept) != 0;
-    else if (!AddToWallTable(pCallBack, wd, dwSectorTag, pdwWallTags[i]))
+    bool bRead = false;
+    if (!bStarted) {
+      bRead = StartAWallTable(pCallBack, wd, dwSectorTag, pdwWallTags[i], &bKept) != 0;
+      bStarted = bRead;
+    } else if (!AddToWallTable(pCallBack, wd, dwSectorTag, pdwWallTags[i], &bRead)) {
       bKept = false;
+    }
+    if (pbRead != nullptr)
+      pbRead[i] = bRead;
   }
   return bKept;
 }
@@ -148,14 +160,19 @@ void MixWallResults(const WINWALL_RESULTS *wr, WALL_DATA *wd) {
 }
 
 bool PostWallResults(KRED_CALLBACK pCallBack, const WINWALL_RESULTS *wr, uint32_t dwSectorTag,
-                     const uint32_t *pdwWallTags, int cWalls) {
+                     const uint32_t *pdwWallTags, int cWalls, int *pcMissing) {
+  if (pcMissing != nullptr)
+    *pcMissing = 0;
   if (wr == nullptr || pdwWallTags == nullptr)
     return true;
   bool bKept = true;
   for (int i = 0; i < cWalls; i++) {
     WALL_DATA wall;
-    if (!ww_ReadWall(pCallBack, dwSectorTag, pdwWallTags[i], &wall))
+    if (!ww_ReadWall(pCallBack, dwSectorTag, pdwWallTags[i], &wall)) {
+      if (pcMissing != nullptr)
+        (*pcMissing)++;
       continue;
+    }
     MixWallResults(wr, &wall);
     if (!AddToFixupTable(OFT_WALL, dwSectorTag, pdwWallTags[i], &wall, (int)sizeof(wall)))
       bKept = false;
@@ -165,7 +182,9 @@ bool PostWallResults(KRED_CALLBACK pCallBack, const WINWALL_RESULTS *wr, uint32_
 }
 
 bool RevertWallDialog(KRED_CALLBACK pCallBack, uint32_t dwSectorTag, const uint32_t *pdwWallTags,
-                      int cWalls) {
+                      int cWalls, int *pcMissing) {
+  if (pcMissing != nullptr)
+    *pcMissing = 0;
   if (pdwWallTags == nullptr)
     return true;
   bool bKept = true;
@@ -176,8 +195,11 @@ bool RevertWallDialog(KRED_CALLBACK pCallBack, uint32_t dwSectorTag, const uint3
       continue;
     // A wall that is gone (another level, a stale selection) is not written.
     WALL_DATA wall;
-    if (!ww_ReadWall(pCallBack, dwSectorTag, pdwWallTags[i], &wall))
+    if (!ww_ReadWall(pCallBack, dwSectorTag, pdwWallTags[i], &wall)) {
+      if (pcMissing != nullptr)
+        (*pcMissing)++;
       continue;
+    }
     // The host gets a copy: the saved state must survive whatever it does.
     memcpy(&wall, pSaved, sizeof(wall));
     if (!AddToFixupTable(OFT_WALL, dwSectorTag, pdwWallTags[i], &wall, (int)sizeof(wall)))

@@ -47,15 +47,17 @@ int StartAWallTable(KRED_CALLBACK pCallBack, WINWALL_RESULTS *wd, uint32_t dwSec
                     uint32_t dwTag, bool *pbKept);
 
 // Merges one more wall; a wall the host does not answer for is left out.
-// False when its revert record could not be kept.
+// False when its revert record could not be kept. *pbRead (may be null)
+// tells whether the wall was read.
 bool AddToWallTable(KRED_CALLBACK pCallBack, WINWALL_RESULTS *wd, uint32_t dwSectorTag,
-                    uint32_t dwTag);
+                    uint32_t dwTag, bool *pbRead = nullptr);
 
 // Gathers the walls (in order) into wd: the first wall that can be read
 // starts the record, the rest are merged. With no wall, or none readable,
 // wd is zero-filled and dwWallTag 0. False when a revert record was lost.
+// pbRead (may be null, else cWalls entries) tells which walls were read.
 bool CreateWallData(KRED_CALLBACK pCallBack, WINWALL_RESULTS *wd, uint32_t dwSectorTag,
-                    const uint32_t *pdwWallTags, int cWalls);
+                    const uint32_t *pdwWallTags, int cWalls, bool *pbRead = nullptr);
 
 // Lays the record over one wall's host record: textures other than -1,
 // alignments other than the nothing value, flag states 1 and 2. Everything
@@ -64,14 +66,15 @@ void MixWallResults(const WINWALL_RESULTS *wr, WALL_DATA *wd);
 
 // Applies the record to every wall: reads it (2100), lays the record over
 // it, records it in the fixup table and sends it (2110). A wall the host no
-// longer answers for gets nothing sent and nothing recorded. False when a
-// fixup record was lost (the wall was still sent).
+// longer answers for gets nothing sent and nothing recorded; *pcMissing
+// (may be null) counts them. False when a fixup record was lost (the wall
+// was still sent).
 bool PostWallResults(KRED_CALLBACK pCallBack, const WINWALL_RESULTS *wr, uint32_t dwSectorTag,
-                     const uint32_t *pdwWallTags, int cWalls);
+                     const uint32_t *pdwWallTags, int cWalls, int *pcMissing = nullptr);
 
 // Sends every wall its first-read record again (2110) and records it in the
 // fixup table. Walls never read for the editor, and walls the host no longer
-// answers for, are skipped. The caller waits and refreshes the dialog.
-// False when a fixup record was lost.
+// answers for, are skipped; *pcMissing (may be null) counts the latter. The
+// caller waits and refreshes the dialog. False when a fixup record was lost.
 bool RevertWallDialog(KRED_CALLBACK pCallBack, uint32_t dwSectorTag, const uint32_t *pdwWallTags,
-                      int cWalls);
+                      int cWalls, int *pcMissing = nullptr);

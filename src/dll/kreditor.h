@@ -25,6 +25,7 @@
 #include "selection.h"
 #include "snapshot.h"
 #include "textures.h"
+#include "wall_editor.h"
 #include "wall_flow.h"
 
 #define KRED_DIALOG_SLOTS 4
@@ -97,9 +98,40 @@ void GrabWallForSlope(void);
 void SectorEditorRightButton(HWND hView, int x, int y);
 
 // Wall editor (winwall.cpp). Opening or focusing it (command 1020), and the
-// refresh after the targeted walls changed.
+// refresh after the targeted walls changed. iLevelSelected: the wall level
+// the key commands act on (0 upper .. 3 overlay, -1 none).
+extern int iLevelSelected;
+// "      ?": item 0 of both editors' texture lists, index -1 (winsec.cpp).
+extern const char szUnknownDesc[];
 void OpenWallEditor(HWND hMain);
 void UpdateWallDialog(void);
+
+// Wall edit flow (wallflow.cpp), on the editor thread. A gathering resolves
+// the targeted walls (the picked walls, else the faced wall) against one
+// snapshot read and keeps the walls it could read; applying and reverting
+// act on exactly those walls, the ones the wall editor shows.
+struct WALL_TARGETS {
+  int iLevel; // the level whose change tables were selected, -1 unknown
+  uint32_t dwSectorTag;
+  int cWalls;
+  uint32_t dwWallTags[KRED_MAX_SELECTIONS];
+};
+struct WALL_OUTCOME {
+  int cWalls;         // walls the command was for
+  int cMissing;       // of them, walls the game no longer answered for
+  bool bRecordLost;   // a record could not be kept in the change tables
+  bool bLevelChanged; // the game runs another level now: nothing was sent
+};
+// Gathers into wd (zero-filled first) and fills *wt; a lost revert record
+// is reported at once. Applying and reverting send nothing when the game
+// has changed levels since (the tags may name other walls there).
+void CreateWallData(WINWALL_RESULTS *wd, WALL_TARGETS *wt);
+void PostWallResults(const WINWALL_RESULTS *wr, const WALL_TARGETS *wt, WALL_OUTCOME *wo);
+void RevertWallDialog(const WALL_TARGETS *wt, WALL_OUTCOME *wo);
+// One message for what went wrong in a command, if anything did. Missing
+// walls are told only when more are missing than *pcMissingTold, which is
+// updated before the message shows (the caller's data may be gone after).
+void WallFlow_Report(const WALL_OUTCOME *wo, int *pcMissingTold);
 
 // Palette viewers (palette.cpp): one more viewer, up to 20; a closing
 // viewer empties every slot that holds it.

@@ -113,6 +113,12 @@ TEST_F(WallFlow, GatheringMergesTheWalls) {
     EXPECT_EQ(wr.bFlagSet[32] + wr.wVirginFlags + wr.WalkMode, 0);
     EXPECT_EQ(dwWallTag, c.dwTag);
   }
+  // Which walls were read, for a caller that works on those only.
+  std::vector<uint32_t> mixed = {0x99, 0x11, 0x98, 0x10};
+  bool bRead[4] = {true, false, true, false};
+  WINWALL_RESULTS wrMixed;
+  CreateWallData(FakeHost, &wrMixed, dwSec, mixed.data(), 4, bRead);
+  EXPECT_EQ((std::vector<bool>(bRead, bRead + 4)), (std::vector<bool>{false, true, false, true}));
   // Nothing readable: a zero record, and nothing recorded for such walls.
   WINWALL_RESULTS zero = {}, wr = Gather({0x90, 0x91});
   EXPECT_EQ(memcmp(&wr, &zero, sizeof(wr)), 0);
@@ -176,13 +182,41 @@ TEST_F(WallFlow, RevertSendsTheFirstReadState) {
   EXPECT_EQ(FindRevertTableEntry(OFT_WALL, dwSec, 0x13), nullptr);
 }
 
+TEST_F(WallFlow, ARecordThatCannotBeKeptIsReported) {
+  std::vector<uint32_t> tags = {0x10, 0x11};
+  WINWALL_RESULTS wr = Gather(tags);
+  // No record can be kept: the game still gets every wall, and the caller
+  // learns of the loss.
+  ChangeTables_FailAllocations(0, -1);
+  EXPECT_FALSE(PostWallResults(FakeHost, &wr, dwSec, tags.data(), 2));
+  EXPECT_FALSE(RevertWallDialog(FakeHost, dwSec, tags.data(), 2));
+  bool bRead[1];
+  std::vector<uint32_t> fresh = {0x12};
+  EXPECT_FALSE(CreateWallData(FakeHost, &wr, dwSec, fresh.data(), 1, bRead));
+  EXPECT_TRUE(bRead[0]);
+  ChangeTables_FailAllocations(0, 0);
+  EXPECT_EQ(fhSentTags, (std::vector<uint32_t>{0x10, 0x11, 0x10, 0x11}));
+  EXPECT_EQ(ChangeTables_Count(ofMaster), 0);
+}
+
 TEST_F(WallFlow, AWallTheHostNoLongerAnswersForGetsNothing) {
   std::vector<uint32_t> tags = {0x10, 0x11};
   WINWALL_RESULTS wr = Gather(tags);
   fhWalls[0].bGone = true;
-  EXPECT_TRUE(PostWallResults(FakeHost, &wr, dwSec, tags.data(), 2));
-  EXPECT_TRUE(RevertWallDialog(FakeHost, dwSec, tags.data(), 2));
+  int cMissing = -1;
+  EXPECT_TRUE(PostWallResults(FakeHost, &wr, dwSec, tags.data(), 2, &cMissing));
+  EXPECT_EQ(cMissing, 1);
+  cMissing = -1;
+  EXPECT_TRUE(RevertWallDialog(FakeHost, dwSec, tags.data(), 2, &cMissing));
+  EXPECT_EQ(cMissing, 1);
   EXPECT_EQ(fhSentTags, (std::vector<uint32_t>{0x11, 0x11}));
+  // A wall never read for the editor is no missing wall: it has nothing to
+  // revert to.
+  fhWalls[0].bGone = false;
+  fhWalls.push_back(Wall(0x14, 1, 1, 0, 0));
+  std::vector<uint32_t> fresh = {0x14};
+  EXPECT_TRUE(RevertWallDialog(FakeHost, dwSec, fresh.data(), 1, &cMissing));
+  EXPECT_EQ(cMissing, 0);
   EXPECT_EQ(ChangeTables_Count(ofMaster), 1);
   // No host at all: nothing read, sent or recorded.
   EXPECT_TRUE(PostWallResults(nullptr, &wr, 0x52, tags.data(), 2));
