@@ -179,6 +179,7 @@ bool cmd_ExpectRequest(const CMD &c);
 bool cmd_ExpectTextureHandshake(const CMD &c);
 bool cmd_ExpectMsgbox(const CMD &c);
 bool cmd_ExpectNoMsgbox(const CMD &c);
+bool cmd_WaitMsgboxes(const CMD &c);
 bool cmd_ClearMsgboxes(const CMD &c);
 bool cmd_MsgboxAnswer(const CMD &c);
 bool cmd_MsgboxHold(const CMD &c);

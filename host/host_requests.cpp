@@ -110,6 +110,23 @@ bool cmd_ExpectNoMsgbox(const CMD &) {
                seen.empty() ? "" : seen[0].szText.c_str());
 }
 
+// wait-msgboxes N [TIMEOUT_MS]: a sync point for boxes that come later
+// than the command that caused them; accounts for nothing.
+bool cmd_WaitMsgboxes(const CMD &c) {
+  size_t n = (size_t)ArgInt(c, 1);
+  DWORD dwMs = c.tok.size() > 2 ? (DWORD)ArgInt(c, 2) : 5000;
+  DWORD t0 = GetTickCount();
+  std::vector<MSGBOX_SEEN> seen;
+  for (;;) {
+    WinMsgboxSnapshot(seen);
+    if (seen.size() >= n || GetTickCount() - t0 >= dwMs)
+      break;
+    Sleep(10);
+  }
+  return Act(seen.size() >= n, "%zu message boxes seen within %lu ms, waited for %zu",
+             seen.size(), (unsigned long)dwMs, n);
+}
+
 bool cmd_ClearMsgboxes(const CMD &) {
   WinMsgboxClear();
   return true;

@@ -100,6 +100,7 @@ static const CMD_DEF cmdDefs[] = {
     {"expect-msgbox-prefix", 1, 2, cmd_ExpectMsgbox, nullptr},
     {"expect-no-msgbox", 0, 0, cmd_ExpectNoMsgbox, nullptr},
     {"clear-msgboxes", 0, 0, cmd_ClearMsgboxes, nullptr},
+    {"wait-msgboxes", 1, 2, cmd_WaitMsgboxes, nullptr},
     {"msgbox-answer", 1, 1, cmd_MsgboxAnswer, nullptr},
     {"msgbox-hold", 1, 1, cmd_MsgboxHold, chk_MsgboxHold},
     {"msgbox-dismiss", 0, 0, cmd_MsgboxDismiss, nullptr},
