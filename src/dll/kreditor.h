@@ -63,6 +63,9 @@ void MemDialogIsClosing(HWND hDlg);
 void EmptyWindowSlot(HWND *phSlot, HWND hWnd);
 // Editor thread: the host has killed the run of this thread.
 bool RunIsEnding(void);
+// Editor thread: the texture table of this run's wake is built (the host's
+// thread builds it after the run has started).
+bool RunTexturesReady(void);
 // Editor thread, once the run is ending (hDlg: the main dialog): closes the
 // error boxes, menus and move or size loops the thread is inside, so control
 // returns to the editor's own loop. Each call ends what is open now; the
