@@ -85,7 +85,7 @@ static void SelectSectorOptionSet(HWND hDlg, int iChoice) {
   // Hide the pages first, then show the chosen one, so controls that two
   // pages would share end up shown.
   for (int i = 0; i < 4; i++) {
-    Sec_Send(hDlg, iOptionSets[i], BM_SETCHECK, i == iChoice ? BST_CHECKED : BST_UNCHECKED, 0);
+    Sec_SetCheck(hDlg, iOptionSets[i], i == iChoice ? BST_CHECKED : BST_UNCHECKED);
     if (i != iChoice)
       for (const int *p = iSecDispSets[i]; *p != 0; p++)
         Sec_Show(hDlg, *p, false);
@@ -148,7 +148,9 @@ static void Sec_Refresh(HWND hDlg, WINSEC_RESULTS *wrNew) {
     pd->wsResults = wrNew;
   }
   WINSEC_RESULTS *wr = pd->wsResults;
-  bool bFrozen = Sec_Freeze(hDlg);
+  // Only controls whose value changes are touched, and each of them
+  // repaints itself: a visible dialog is not frozen and drawn anew as a
+  // whole, which would cost more than the few changes of a follow.
   SecSlope_ShowLabels(hDlg, pd);
   SecMisc_Show(hDlg, pd);
   SecVelocity_Show(hDlg, pd);
@@ -156,7 +158,7 @@ static void Sec_Refresh(HWND hDlg, WINSEC_RESULTS *wrNew) {
   EnableWindow(Sec_Ctl(hDlg, IDC_SEC_NAME), bName);
   EnableWindow(Sec_Ctl(hDlg, IDC_SEC_NAME_LABEL), bName);
   if (bName)
-    Sec_SetText(hDlg, IDC_SEC_NAME, wr->szSecName); // blanks become "_" on the way
+    SecMisc_ShowName(hDlg, wr->szSecName);
   SecLevels_Fill(hDlg, pd);
   SecTex_ShowCeiling(hDlg, pd);
   SecFlags_Show(hDlg, pd);
@@ -173,8 +175,11 @@ static void Sec_Refresh(HWND hDlg, WINSEC_RESULTS *wrNew) {
   char szTitle[80];
   snprintf(szTitle, sizeof(szTitle), "Modifying Sector Attributes for Sector %lX",
            (unsigned long)wr->dwSecTag);
-  Sec_Thaw(hDlg, bFrozen);
-  SetWindowTextA(hDlg, szTitle);
+  char szNow[sizeof(szTitle)];
+  szNow[0] = '\0';
+  GetWindowTextA(hDlg, szNow, (int)sizeof(szNow));
+  if (strcmp(szNow, szTitle) != 0)
+    SetWindowTextA(hDlg, szTitle);
 }
 
 // ---------------------------------------------------------------------------

@@ -97,16 +97,20 @@ bool Sec_TakeEntry(WINSEC_DLG_DATA *pd, HWND hDlg, int id, int iEntry);
 // dialog keeps their handles and changes only what differs.
 HWND Sec_Ctl(HWND hDlg, int id);
 LRESULT Sec_Send(HWND hDlg, int id, UINT wMsg, WPARAM wParam, LPARAM lParam);
-// A label is rewritten only when its text changes; a field always, so that
-// its change handling runs.
+// A label is rewritten only when its text changes; a field's change
+// handling runs on every write, also when the text stays (Sec_SetText).
 void Sec_SetLabel(HWND hDlg, int id, const char *szText);
 void Sec_SetText(HWND hDlg, int id, const char *szText);
+// A combo box's selection, set only when it changes.
+void Sec_SetSel(HWND hDlg, int id, int iSel);
 // The field routines on the kept controls: "?" for the nothing value.
 void Sec_SetDouble(HWND hDlg, int id, double d);
 void Sec_SetAngleText(HWND hDlg, int id, double dDegrees);
 double Sec_GetDouble(HWND hDlg, int id);
 uint32_t Sec_GetColonNumber(HWND hDlg, int id);
 void Sec_Show(HWND hDlg, int id, bool bShow);
+// A button's check state, set only when it changes.
+void Sec_SetCheck(HWND hDlg, int id, int iCheck);
 // A control's text, cut to cbOut - 1 characters.
 void Sec_GetText(HWND hDlg, int id, char *szOut, int cbOut);
 
@@ -116,6 +120,8 @@ void SecMisc_Show(HWND hDlg, WINSEC_DLG_DATA *pd);
 bool SecMisc_Scroll(HWND hDlg, WINSEC_DLG_DATA *pd, int id, int iCode, int iThumb, bool bApply);
 void SecMisc_Apply(HWND hDlg, WINSEC_DLG_DATA *pd);
 void SecMisc_NameChanged(HWND hDlg);
+// Shows a record's name in "Sector Name", blanks turned into "_".
+void SecMisc_ShowName(HWND hDlg, const char *szName);
 void SecMisc_ApplyName(HWND hDlg, WINSEC_DLG_DATA *pd);
 // The levels group.
 void SecLevels_Fill(HWND hDlg, WINSEC_DLG_DATA *pd);

@@ -28,15 +28,11 @@ void SecFlags_Init(HWND hDlg, WINSEC_DLG_DATA *pd) {
 void SecFlags_Show(HWND hDlg, WINSEC_DLG_DATA *pd) {
   const WINSEC_RESULTS *wr = pd->wsResults;
   for (int i = 0; i < SF_FLAGS; i++) {
-    HWND hBox = Sec_Ctl(hDlg, IDC_SEC_FLAG0 + i);
-    if (hBox == NULL)
-      continue;
     uint8_t b = wr->bFlagSet[i];
-    SendMessageA(hBox, BM_SETCHECK,
+    Sec_SetCheck(hDlg, IDC_SEC_FLAG0 + i,
                  b == WS_FLAG_SET     ? BST_CHECKED
                  : b == WS_FLAG_CLEAR ? BST_UNCHECKED
-                                      : BST_INDETERMINATE,
-                 0);
+                                      : BST_INDETERMINATE);
   }
 }
 

@@ -95,7 +95,7 @@ static void st_ShowColumn(HWND hDlg, WINSEC_DLG_DATA *pd, int iCol) {
       FloatMod(&dShown[k], ax[k].dPeriod);
   int32_t iIndex = *s.piIndex;
   int iEntry = iIndex >= -1 && iIndex < Textures_Count() ? (int)iIndex + 1 : -1;
-  Sec_Send(hDlg, c.idList, CB_SETCURSEL, (WPARAM)iEntry, 0);
+  Sec_SetSel(hDlg, c.idList, iEntry);
   Sec_SetDouble(hDlg, c.idX, dShown[0]);
   Sec_SetDouble(hDlg, c.idY, dShown[1]);
   st_SetAngle(hDlg, iCol, *s.pwAngle > SEC_ANGLE_MAX ? SEC_ANGLE_MAX : *s.pwAngle,
