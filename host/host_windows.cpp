@@ -198,23 +198,36 @@ bool cmd_ExpectWindowPos(const CMD &c) {
                "window at (%ld, %ld), expected (%lld, %lld)", (long)rc.left, (long)rc.top, x, y);
 }
 
-// The keyboard focus of the window's thread: a control of the window (by
-// id), or the window itself (0).
+// The keyboard focus of the window's thread (null when it cannot be had).
+static HWND FocusOf(HWND h) {
+  GUITHREADINFO gti;
+  memset(&gti, 0, sizeof(gti));
+  gti.cbSize = sizeof(gti);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(h, nullptr), &gti))
+    return nullptr;
+  return gti.hwndFocus;
+}
+
+// The focus is on a control of the window (by id), or on the window itself
+// (0); the system may hand it on a moment after the window shows.
 bool cmd_ExpectFocus(const CMD &c) {
   HWND h = NeedWindow(c, 1);
   if (!h)
     return false;
   long long id = ArgInt(c, 2);
-  GUITHREADINFO gti;
-  memset(&gti, 0, sizeof(gti));
-  gti.cbSize = sizeof(gti);
-  if (!GetGUIThreadInfo(GetWindowThreadProcessId(h, nullptr), &gti))
-    return Check(false, "no focus information for the window's thread");
-  HWND hFocus = gti.hwndFocus;
-  bool bOk = id == 0 ? hFocus == h
-                     : hFocus != nullptr && IsChild(h, hFocus) && GetDlgCtrlID(hFocus) == (int)id;
-  if (bOk)
-    return Check(true, "");
+  DWORD dwMs = c.tok.size() > 3 ? (DWORD)ArgInt(c, 3) : 0;
+  DWORD t0 = GetTickCount();
+  HWND hFocus;
+  for (;;) {
+    hFocus = FocusOf(h);
+    bool bOk = id == 0 ? hFocus == h
+                       : hFocus != nullptr && IsChild(h, hFocus) && GetDlgCtrlID(hFocus) == (int)id;
+    if (bOk)
+      return Check(true, "");
+    if (GetTickCount() - t0 >= dwMs)
+      break;
+    Sleep(10);
+  }
   if (hFocus == nullptr)
     return Check(false, "nothing has the focus, expected %lld", id);
   return Check(false, "the focus is on %s %d of \"%s\", expected %lld",
