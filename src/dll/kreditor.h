@@ -97,6 +97,10 @@ void SectorEditorFollow(void);
 // A new editor run starts with no surface marked, nothing grabbed and no
 // sector followed yet.
 void SectorEditorNewRun(void);
+// Once the main dialog has painted, and on its timer until done: makes the
+// sector editor's window, hidden, once the run has its texture table, so
+// that an opening only fills and shows it.
+void SectorEditorPrepare(HWND hMain);
 void GrabWallForSlope(void);
 void SectorEditorRightButton(HWND hView, int x, int y);
 

@@ -11,6 +11,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <memory>
+
 int iFCSelected = -1;
 uint32_t dwGrabbedSector = 0;
 uint32_t dwGrabbedWall = 0;
@@ -40,9 +42,14 @@ static const int *const iSecDispSets[4] = {ipSecLevels, ipSecTextures, ipSecFlag
 // main dialog's timer, whose follow would replace the record under the
 // handler that reported; the follow waits until the box is closed.
 static int iSecReporting = 0;
-// The record that SectorDlg hands over was taken by WM_INITDIALOG (kept, or
-// freed when the dialog could not be set up).
-static bool bSecAdopted = false;
+// The run's sector editor window, hidden while the editor is closed (slot 1
+// of hDialogSet holds it only while it is open). Made once the main dialog
+// has painted and the run has its texture table (or by an opening that
+// comes first); destroyed with the run's windows.
+static HWND hSecKept = NULL;
+static bool bSecPrepared = false;
+// The template's place in dialog units, read when a window is made.
+static POINT ptSecTemplate = {0, 0};
 
 // Reports through ErrMsg. Every handler calls it as its very last step: the
 // dialog may be gone when the box closes.
@@ -148,6 +155,8 @@ static void Sec_Refresh(HWND hDlg, WINSEC_RESULTS *wrNew) {
     pd->wsResults = wrNew;
   }
   WINSEC_RESULTS *wr = pd->wsResults;
+  pd->hRefreshFocus = GetFocus();
+  pd->bRefreshing = true;
   // Only controls whose value changes are touched, and each of them
   // repaints itself: a visible dialog is not frozen and drawn anew as a
   // whole, which would cost more than the few changes of a follow.
@@ -180,6 +189,7 @@ static void Sec_Refresh(HWND hDlg, WINSEC_RESULTS *wrNew) {
   GetWindowTextA(hDlg, szNow, (int)sizeof(szNow));
   if (strcmp(szNow, szTitle) != 0)
     SetWindowTextA(hDlg, szTitle);
+  pd->bRefreshing = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -248,33 +258,23 @@ void RevertSectorDialog(uint32_t dwSecTag) {
 // ---------------------------------------------------------------------------
 // Creation and destruction
 
-static void Sec_Init(HWND hDlg, WINSEC_RESULTS *wr) {
-  bSecAdopted = true;
+static void Sec_Init(HWND hDlg) {
   WINSEC_DLG_DATA *pd = (WINSEC_DLG_DATA *)calloc(1, sizeof(WINSEC_DLG_DATA));
   char *pBlock = (char *)calloc(KRED_FLAG_NAMES, KRED_FLAG_NAME_LEN);
-  if (pd == NULL || pBlock == NULL || wr == NULL) {
+  if (pd == NULL || pBlock == NULL) {
     free(pd);
     free(pBlock);
-    KillWR(wr);
     DestroyWindow(hDlg); // CreateDialog then answers NULL
     return;
   }
-  pd->iAbsDelta = 0;
   pd->iFloorChose = -1;
-  pd->iTexOver = 0;
   Sec_TakeControls(hDlg, pd);
   SetWindowLongPtrA(hDlg, DWLP_USER, (LONG_PTR)pd);
-  pd->wsResults = wr;
   pd->pFlagNameBlock = pBlock;
   for (int i = 0; i < KRED_FLAG_NAMES; i++)
     pd->szFlagNames[i] = pBlock + i * KRED_FLAG_NAME_LEN;
-  LoadSectorFlagNames(pd->szFlagNames);
   SecFlags_Init(hDlg, pd);
 
-  // Page 0 is chosen, but the column marking below shows the "Textures"
-  // page at once, and the template has made that page the visible one.
-  Sec_Send(hDlg, IDC_SEC_PAGE_MISC, BM_SETCHECK, BST_CHECKED, 0);
-  pd->iSetChosen = 0;
   const int idFixed[] = {IDC_SEC_CEIL_TEX, IDC_SEC_FLOOR_TEX, IDC_SEC_FLOORS};
   for (int id : idFixed)
     Sec_Send(hDlg, id, WM_SETFONT, (WPARAM)hFixedFont, FALSE);
@@ -283,10 +283,121 @@ static void Sec_Init(HWND hDlg, WINSEC_RESULTS *wr) {
   Sec_SetBar(hDlg, IDC_SEC_FLOOR_ANGLE_BAR, 0, SEC_ANGLE_MAX, 0);
   Sec_SetBar(hDlg, IDC_SEC_CEIL_ANGLE_BAR, 0, SEC_ANGLE_MAX, 0);
   SecMisc_Init(hDlg, pd);
-  SecTex_FillLists(hDlg);
+  SecTex_FillLists(hDlg, pd);
+}
 
+// Where a new dialog from the template would appear: its client area at
+// the template's place from the owner's client area, the whole window moved
+// inside the owner's monitor.
+static void Sec_Place(HWND hDlg, HWND hParent) {
+  RECT rcUnits = {ptSecTemplate.x, ptSecTemplate.y, 0, 0};
+  MapDialogRect(hDlg, &rcUnits);
+  RECT rc;
+  GetWindowRect(hDlg, &rc);
+  POINT ptClient = {0, 0};
+  ClientToScreen(hDlg, &ptClient);
+  POINT pt = {rcUnits.left + rc.left - ptClient.x, rcUnits.top + rc.top - ptClient.y};
+  ClientToScreen(hParent, &pt);
+  MONITORINFO mi;
+  mi.cbSize = sizeof(mi);
+  if (GetMonitorInfoA(MonitorFromWindow(hParent, MONITOR_DEFAULTTONEAREST), &mi)) {
+    int dx = pt.x + (rc.right - rc.left) + GetSystemMetrics(SM_CXDLGFRAME) - mi.rcWork.right;
+    int dy = pt.y + (rc.bottom - rc.top) + GetSystemMetrics(SM_CYDLGFRAME) - mi.rcWork.bottom;
+    if (dx > 0)
+      pt.x -= dx;
+    if (dy > 0)
+      pt.y -= dy;
+    if (pt.x < mi.rcWork.left)
+      pt.x = mi.rcWork.left;
+    if (pt.y < mi.rcWork.top)
+      pt.y = mi.rcWork.top;
+  }
+  if (pt.x != rc.left || pt.y != rc.top)
+    SetWindowPos(hDlg, NULL, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// An opening: the dialog starts afresh on the record, as a new one would.
+static void Sec_Open(HWND hDlg, WINSEC_DLG_DATA *pd, WINSEC_RESULTS *wr, HWND hParent) {
+  KillWR(pd->wsResults); // none while closed
+  pd->wsResults = wr;
+  pd->iAbsDelta = 0;
+  pd->iFloorChose = -1;
+  pd->iTexOver = 0;
+  memset(pd->bNudge, 0, sizeof(pd->bNudge));
+  memset(pd->shown, 0, sizeof(pd->shown));
+  // The names are read at every opening, so an edited list shows at once.
+  memset(pd->pFlagNameBlock, 0, (size_t)KRED_FLAG_NAMES * KRED_FLAG_NAME_LEN);
+  LoadSectorFlagNames(pd->szFlagNames);
+  SecFlags_Label(hDlg, pd);
+  SecTex_ShowLayer(hDlg, pd);
+  if (!pd->bTexListsFilled || pd->dwTexGeneration != Textures_Generation())
+    SecTex_FillLists(hDlg, pd);
+
+  // Page 0 is chosen, but the column marking below shows the "Textures"
+  // page at once.
+  Sec_SetCheck(hDlg, IDC_SEC_PAGE_MISC, BST_CHECKED);
+  pd->iSetChosen = 0;
   SendMessageA(hDlg, WM_COMMAND, IDC_SEC_COLUMN, (LPARAM)iFCSelected);
   SendMessageA(hDlg, WM_KRED_NEWRESULTS, 0, 0);
+  Sec_Place(hDlg, hParent);
+  ShowWindow(hDlg, SW_SHOWNORMAL);
+  // A new dialog starts on its first tab stop.
+  HWND hFirst = GetNextDlgTabItem(hDlg, NULL, FALSE);
+  if (hFirst != NULL && GetFocus() != hFirst)
+    SendMessageA(hDlg, WM_NEXTDLGCTL, (WPARAM)hFirst, TRUE);
+}
+
+// The template is a visible dialog, which shows itself when it is created;
+// the run's window is made from a copy without WS_VISIBLE and is shown by
+// each opening.
+static HWND Sec_Create(HWND hParent) {
+  HRSRC hRes = FindResourceA(hInst, "WINSEC", MAKEINTRESOURCEA(5)); // RT_DIALOG
+  HGLOBAL hData = hRes != NULL ? LoadResource(hInst, hRes) : NULL;
+  const BYTE *pRes = hData != NULL ? (const BYTE *)LockResource(hData) : NULL;
+  DWORD cb = hRes != NULL ? SizeofResource(hInst, hRes) : 0;
+  if (pRes == NULL || cb < sizeof(DLGTEMPLATE))
+    return NULL;
+  // DLGTEMPLATEEX starts with version 1 and 0xFFFF; its style and place
+  // lie further in.
+  WORD wHead[2];
+  memcpy(wHead, pRes, sizeof(wHead));
+  bool bEx = wHead[0] == 1 && wHead[1] == 0xFFFF;
+  size_t iStyle = bEx ? 12 : 0, iPlace = bEx ? 18 : 10;
+  if (cb < iPlace + 2 * sizeof(short))
+    return NULL;
+  std::unique_ptr<BYTE, void (*)(void *)> pCopy((BYTE *)malloc(cb), free);
+  if (!pCopy)
+    return NULL;
+  memcpy(pCopy.get(), pRes, cb);
+  DWORD dwStyle;
+  memcpy(&dwStyle, pCopy.get() + iStyle, sizeof(dwStyle));
+  dwStyle &= ~(DWORD)WS_VISIBLE;
+  memcpy(pCopy.get() + iStyle, &dwStyle, sizeof(dwStyle));
+  short xy[2];
+  memcpy(xy, pCopy.get() + iPlace, sizeof(xy));
+  ptSecTemplate.x = xy[0];
+  ptSecTemplate.y = xy[1];
+  HWND hDlg =
+      CreateDialogIndirectParamA(hInst, (LPCDLGTEMPLATEA)pCopy.get(), hParent, EditSecDlgProc, 0);
+  return hDlg;
+}
+
+// Closing hides the window; the record goes, as it would with the window.
+// What was posted to the dialog and not yet handled is dropped with it, as
+// a destroyed window's messages are.
+static void Sec_Close(HWND hDlg) {
+  WINSEC_DLG_DATA *pd = Sec_Data(hDlg);
+  if (pd == NULL || hDlg != hSecKept) {
+    DestroyWindow(hDlg);
+    return;
+  }
+  ShowWindow(hDlg, SW_HIDE);
+  KillWR(pd->wsResults);
+  pd->wsResults = NULL;
+  SectorDialogIsClosing(hDlg);
+  MSG msg;
+  while (PeekMessageA(&msg, hDlg, 0, 0, PM_REMOVE | PM_NOYIELD | PM_QS_POSTMESSAGE)) {
+  }
 }
 
 static void Sec_Destroy(HWND hDlg) {
@@ -297,14 +408,30 @@ static void Sec_Destroy(HWND hDlg) {
     free(pd->pFlagNameBlock);
     free(pd);
   }
+  EmptyWindowSlot(&hSecKept, hDlg);
   SectorDialogIsClosing(hDlg);
 }
 
+// The run's window: the hidden one, or a new one.
+static HWND Sec_Window(HWND hParent) {
+  HWND hDlg = hSecKept;
+  if (hDlg != NULL && IsWindow(hDlg) && GetWindow(hDlg, GW_OWNER) == hParent)
+    return hDlg;
+  if (hDlg != NULL && IsWindow(hDlg) &&
+      GetWindowThreadProcessId(hDlg, NULL) == GetCurrentThreadId())
+    DestroyWindow(hDlg);
+  hSecKept = Sec_Create(hParent);
+  return hSecKept;
+}
+
 HWND SectorDlg(WINSEC_RESULTS *wsResults, HWND hParent) {
-  bSecAdopted = false;
-  HWND hDlg = CreateDialogParamA(hInst, "WINSEC", hParent, EditSecDlgProc, (LPARAM)wsResults);
-  if (hDlg == NULL && !bSecAdopted)
+  HWND hDlg = Sec_Window(hParent);
+  WINSEC_DLG_DATA *pd = hDlg != NULL ? Sec_Data(hDlg) : NULL;
+  if (pd == NULL) {
     KillWR(wsResults);
+    return NULL;
+  }
+  Sec_Open(hDlg, pd, wsResults, hParent);
   return hDlg;
 }
 
@@ -392,7 +519,7 @@ static void Sec_HScroll(HWND hDlg, WPARAM wParam, HWND hBar) {
 extern "C" INT_PTR CALLBACK EditSecDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, LPARAM lParam) {
   switch (wCmd) {
   case WM_INITDIALOG:
-    Sec_Init(hDlg, (WINSEC_RESULTS *)lParam);
+    Sec_Init(hDlg);
     break;
   case WM_COMMAND:
     Sec_Command(hDlg, LOWORD(wParam), HIWORD(wParam), lParam);
@@ -410,7 +537,7 @@ extern "C" INT_PTR CALLBACK EditSecDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, 
     break;
   }
   case WM_CLOSE:
-    DestroyWindow(hDlg);
+    Sec_Close(hDlg);
     break;
   case WM_DESTROY:
     Sec_Destroy(hDlg);
@@ -425,6 +552,9 @@ extern "C" INT_PTR CALLBACK EditSecDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, 
 // Opening and following the player
 
 void SectorEditorNewRun(void) {
+  // A window left by the previous run is that run's to destroy.
+  hSecKept = NULL;
+  bSecPrepared = false;
   iFCSelected = -1;
   dwGrabbedSector = 0;
   dwGrabbedWall = 0;
@@ -470,6 +600,14 @@ void OpenSectorEditor(HWND hMain) {
     Sec_Report("The first state of sector %lX could not be kept (not enough memory): REVERT "
                "cannot go back to it.",
                (unsigned long)dwTag);
+}
+
+void SectorEditorPrepare(HWND hMain) {
+  if (bSecPrepared || !RunTexturesReady() || RunIsEnding())
+    return;
+  bSecPrepared = true;
+  if (hSecKept == NULL)
+    Sec_Window(hMain);
 }
 
 void SectorEditorFollow(void) {

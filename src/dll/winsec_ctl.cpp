@@ -121,9 +121,11 @@ void Sec_SetText(HWND hDlg, int id, const char *szText) {
   char szNow[WS_SHOWN_CHARS];
   szNow[0] = '\0';
   GetWindowTextA(h, szNow, (int)sizeof(szNow));
-  if (strlen(szText) < sizeof(szNow) - 1 && strcmp(szNow, szText) == 0 && h != GetFocus() &&
+  WINSEC_DLG_DATA *pd = Sec_Data(hDlg);
+  if (strlen(szText) < sizeof(szNow) - 1 && strcmp(szNow, szText) == 0 &&
       (SendMessageA(h, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0 &&
-      SendMessageA(h, EM_GETFIRSTVISIBLELINE, 0, 0) == 0 && !SendMessageA(h, EM_CANUNDO, 0, 0)) {
+      SendMessageA(h, EM_GETFIRSTVISIBLELINE, 0, 0) == 0 && !SendMessageA(h, EM_CANUNDO, 0, 0) &&
+      h != (pd != NULL && pd->bRefreshing ? pd->hRefreshFocus : GetFocus())) {
     SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), (LPARAM)h);
     return;
   }
