@@ -74,6 +74,14 @@ void EndModalLoops(HWND hDlg);
 // Editor thread: EditorToTop's request, on the main dialog.
 void BringEditorToTop(HWND hDlg);
 
+// Tool dialogs kept for a whole editor run (keptdlg.cpp): made hidden from
+// their template, shown by each opening where and as a new dialog from the
+// template would show (placed beside the owner, the focus on the first tab
+// stop), hidden again by closing. A closed dialog holds no record, so what
+// was posted to it before its closing does nothing when it comes.
+HWND KeptDlg_Create(const char *szTemplate, HWND hOwner, DLGPROC pfnProc, LPARAM lParam);
+void KeptDlg_Show(HWND hDlg, HWND hOwner, const char *szTemplate);
+
 // Main dialog (maindlg.cpp). Written on the editor thread, read by
 // UpdatePosition on the host's thread.
 extern std::atomic<int> iLimitFrameRate;
@@ -99,8 +107,8 @@ void SectorEditorFollow(void);
 void SectorEditorNewRun(void);
 // Once the main dialog has painted, and on its timer until done: makes the
 // sector editor's window, hidden, once the run has its texture table, so
-// that an opening only fills and shows it.
-void SectorEditorPrepare(HWND hMain);
+// that an opening only fills and shows it. True when it made it now.
+bool SectorEditorPrepare(HWND hMain);
 void GrabWallForSlope(void);
 void SectorEditorRightButton(HWND hView, int x, int y);
 

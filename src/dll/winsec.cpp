@@ -11,8 +11,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <memory>
-
 int iFCSelected = -1;
 uint32_t dwGrabbedSector = 0;
 uint32_t dwGrabbedWall = 0;
@@ -48,8 +46,6 @@ static int iSecReporting = 0;
 // comes first); destroyed with the run's windows.
 static HWND hSecKept = NULL;
 static bool bSecPrepared = false;
-// The template's place in dialog units, read when a window is made.
-static POINT ptSecTemplate = {0, 0};
 
 // Reports through ErrMsg. Every handler calls it as its very last step: the
 // dialog may be gone when the box closes.
@@ -286,36 +282,6 @@ static void Sec_Init(HWND hDlg) {
   SecTex_FillLists(hDlg, pd);
 }
 
-// Where a new dialog from the template would appear: its client area at
-// the template's place from the owner's client area, the whole window moved
-// inside the owner's monitor.
-static void Sec_Place(HWND hDlg, HWND hParent) {
-  RECT rcUnits = {ptSecTemplate.x, ptSecTemplate.y, 0, 0};
-  MapDialogRect(hDlg, &rcUnits);
-  RECT rc;
-  GetWindowRect(hDlg, &rc);
-  POINT ptClient = {0, 0};
-  ClientToScreen(hDlg, &ptClient);
-  POINT pt = {rcUnits.left + rc.left - ptClient.x, rcUnits.top + rc.top - ptClient.y};
-  ClientToScreen(hParent, &pt);
-  MONITORINFO mi;
-  mi.cbSize = sizeof(mi);
-  if (GetMonitorInfoA(MonitorFromWindow(hParent, MONITOR_DEFAULTTONEAREST), &mi)) {
-    int dx = pt.x + (rc.right - rc.left) + GetSystemMetrics(SM_CXDLGFRAME) - mi.rcWork.right;
-    int dy = pt.y + (rc.bottom - rc.top) + GetSystemMetrics(SM_CYDLGFRAME) - mi.rcWork.bottom;
-    if (dx > 0)
-      pt.x -= dx;
-    if (dy > 0)
-      pt.y -= dy;
-    if (pt.x < mi.rcWork.left)
-      pt.x = mi.rcWork.left;
-    if (pt.y < mi.rcWork.top)
-      pt.y = mi.rcWork.top;
-  }
-  if (pt.x != rc.left || pt.y != rc.top)
-    SetWindowPos(hDlg, NULL, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 // An opening: the dialog starts afresh on the record, as a new one would.
 static void Sec_Open(HWND hDlg, WINSEC_DLG_DATA *pd, WINSEC_RESULTS *wr, HWND hParent) {
   KillWR(pd->wsResults); // none while closed
@@ -339,52 +305,10 @@ static void Sec_Open(HWND hDlg, WINSEC_DLG_DATA *pd, WINSEC_RESULTS *wr, HWND hP
   pd->iSetChosen = 0;
   SendMessageA(hDlg, WM_COMMAND, IDC_SEC_COLUMN, (LPARAM)iFCSelected);
   SendMessageA(hDlg, WM_KRED_NEWRESULTS, 0, 0);
-  Sec_Place(hDlg, hParent);
-  ShowWindow(hDlg, SW_SHOWNORMAL);
-  // A new dialog starts on its first tab stop.
-  HWND hFirst = GetNextDlgTabItem(hDlg, NULL, FALSE);
-  if (hFirst != NULL && GetFocus() != hFirst)
-    SendMessageA(hDlg, WM_NEXTDLGCTL, (WPARAM)hFirst, TRUE);
-}
-
-// The template is a visible dialog, which shows itself when it is created;
-// the run's window is made from a copy without WS_VISIBLE and is shown by
-// each opening.
-static HWND Sec_Create(HWND hParent) {
-  HRSRC hRes = FindResourceA(hInst, "WINSEC", MAKEINTRESOURCEA(5)); // RT_DIALOG
-  HGLOBAL hData = hRes != NULL ? LoadResource(hInst, hRes) : NULL;
-  const BYTE *pRes = hData != NULL ? (const BYTE *)LockResource(hData) : NULL;
-  DWORD cb = hRes != NULL ? SizeofResource(hInst, hRes) : 0;
-  if (pRes == NULL || cb < sizeof(DLGTEMPLATE))
-    return NULL;
-  // DLGTEMPLATEEX starts with version 1 and 0xFFFF; its style and place
-  // lie further in.
-  WORD wHead[2];
-  memcpy(wHead, pRes, sizeof(wHead));
-  bool bEx = wHead[0] == 1 && wHead[1] == 0xFFFF;
-  size_t iStyle = bEx ? 12 : 0, iPlace = bEx ? 18 : 10;
-  if (cb < iPlace + 2 * sizeof(short))
-    return NULL;
-  std::unique_ptr<BYTE, void (*)(void *)> pCopy((BYTE *)malloc(cb), free);
-  if (!pCopy)
-    return NULL;
-  memcpy(pCopy.get(), pRes, cb);
-  DWORD dwStyle;
-  memcpy(&dwStyle, pCopy.get() + iStyle, sizeof(dwStyle));
-  dwStyle &= ~(DWORD)WS_VISIBLE;
-  memcpy(pCopy.get() + iStyle, &dwStyle, sizeof(dwStyle));
-  short xy[2];
-  memcpy(xy, pCopy.get() + iPlace, sizeof(xy));
-  ptSecTemplate.x = xy[0];
-  ptSecTemplate.y = xy[1];
-  HWND hDlg =
-      CreateDialogIndirectParamA(hInst, (LPCDLGTEMPLATEA)pCopy.get(), hParent, EditSecDlgProc, 0);
-  return hDlg;
+  KeptDlg_Show(hDlg, hParent, "WINSEC");
 }
 
 // Closing hides the window; the record goes, as it would with the window.
-// What was posted to the dialog and not yet handled is dropped with it, as
-// a destroyed window's messages are.
 static void Sec_Close(HWND hDlg) {
   WINSEC_DLG_DATA *pd = Sec_Data(hDlg);
   if (pd == NULL || hDlg != hSecKept) {
@@ -395,9 +319,6 @@ static void Sec_Close(HWND hDlg) {
   KillWR(pd->wsResults);
   pd->wsResults = NULL;
   SectorDialogIsClosing(hDlg);
-  MSG msg;
-  while (PeekMessageA(&msg, hDlg, 0, 0, PM_REMOVE | PM_NOYIELD | PM_QS_POSTMESSAGE)) {
-  }
 }
 
 static void Sec_Destroy(HWND hDlg) {
@@ -420,7 +341,7 @@ static HWND Sec_Window(HWND hParent) {
   if (hDlg != NULL && IsWindow(hDlg) &&
       GetWindowThreadProcessId(hDlg, NULL) == GetCurrentThreadId())
     DestroyWindow(hDlg);
-  hSecKept = Sec_Create(hParent);
+  hSecKept = KeptDlg_Create("WINSEC", hParent, EditSecDlgProc, 0);
   return hSecKept;
 }
 
@@ -538,7 +459,10 @@ extern "C" INT_PTR CALLBACK EditSecDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, 
   }
   case WM_CLOSE:
     Sec_Close(hDlg);
-    break;
+    // Left to the dialog manager, WM_CLOSE would post IDCANCEL, which a
+    // destroyed dialog never saw but the kept one would, maybe after an
+    // opening that came meanwhile.
+    return TRUE;
   case WM_DESTROY:
     Sec_Destroy(hDlg);
     break;
@@ -602,12 +526,14 @@ void OpenSectorEditor(HWND hMain) {
                (unsigned long)dwTag);
 }
 
-void SectorEditorPrepare(HWND hMain) {
+bool SectorEditorPrepare(HWND hMain) {
   if (bSecPrepared || !RunTexturesReady() || RunIsEnding())
-    return;
+    return false;
   bSecPrepared = true;
-  if (hSecKept == NULL)
-    Sec_Window(hMain);
+  if (hSecKept != NULL)
+    return false;
+  Sec_Window(hMain);
+  return true;
 }
 
 void SectorEditorFollow(void) {
