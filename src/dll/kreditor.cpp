@@ -376,6 +376,7 @@ static void Kred_RunEditor(KRED_RUN *r) {
   Snapshot_ReaderReset();
   Selection_Reset();
   SectorEditorNewRun();
+  WallEditorNewRun();
 
   HWND hMain = CreateDialogA(hInst, "KE_MAIN", NULL, EditorDlgProc);
   hDialogSet[0] = hMain;

@@ -120,6 +120,11 @@ extern int iLevelSelected;
 extern const char szUnknownDesc[];
 void OpenWallEditor(HWND hMain);
 void UpdateWallDialog(void);
+// As for the sector editor: a run starts without the window, which is made
+// hidden on a tick of the main dialog's timer once the run has its texture
+// table (true when it was made now).
+void WallEditorNewRun(void);
+bool WallEditorPrepare(HWND hMain);
 
 // Wall edit flow (wallflow.cpp), on the editor thread. A gathering resolves
 // the targeted walls (the picked walls, else the faced wall) against one

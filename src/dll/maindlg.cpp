@@ -19,8 +19,9 @@ int rtChoice = 1;
 #define MAINDLG_TIMER 1
 #define MAINDLG_TIMER_MS 100
 // Once, as soon as the dialog has painted (timers come after paints): the
-// sector editor's window is made then; the 100 ms timer tries again while
-// the run's texture table is not there yet.
+// sector editor's window is made then, the wall editor's on the next tick
+// of the 100 ms timer, which also tries again while the run's texture
+// table is not there yet.
 #define MAINDLG_PREPARE_TIMER 2
 #define MAINDLG_ZOOM_MIN 1
 #define MAINDLG_ZOOM_MAX 30
@@ -79,7 +80,9 @@ void MainDialogTimerTick(HWND hDlg) {
   }
   ShowSpeed(hDlg);
   SectorEditorFollow();
-  SectorEditorPrepare(hDlg);
+  // One tool window per tick, so no tick waits for both.
+  if (!SectorEditorPrepare(hDlg))
+    WallEditorPrepare(hDlg);
   HWND hView = GetDlgItem(hDlg, IDC_MAIN_VIEW);
   if (hView) {
     PostMessageA(hView, WM_KRED_REPAINT, 0, 0);
