@@ -94,7 +94,7 @@ TEST_F(WallEditor, ScrollRangeComesFromTheTextureOrTheWidest) {
   Textures_Alloc();
 }
 
-TEST(WallEditorScroll, PositionsAndSteps) {
+TEST(WallEditorScroll, PositionOfAValue) {
   const struct {
     double d;
     int iPos;
@@ -102,19 +102,6 @@ TEST(WallEditorScroll, PositionsAndSteps) {
                    {7.9, 7},          {63, 63},     {63.5, 63}, {-1e30, 0}, {HUGE_VAL, 63}};
   for (const auto &c : positions)
     EXPECT_EQ(WallEd_ScrollPos(c.d, 0, 63), c.iPos) << c.d;
-
-  const struct {
-    int iPos, iCode, iThumb, iNew;
-  } steps[] = {
-      {10, 0, 0, 9},    {10, 1, 0, 11},  {10, 2, 0, 2},      {10, 3, 0, 18},
-      {10, 4, 40, 40},  {10, 5, 40, 40}, {10, 5, 0xFFFF, 0}, // the thumb's word is signed
-      {10, 4, 100, 63}, {10, 6, 0, 63},                      // "top" goes to the maximum
-      {10, 7, 0, 0},    {10, 8, 0, 10},  {63, 1, 0, 63},     {3, 2, 0, 0},
-      {0, 0, 0, 0},     {60, 3, 0, 63},
-  };
-  for (const auto &c : steps)
-    EXPECT_EQ(WallEd_ScrollStep(c.iPos, c.iCode, c.iThumb, 0, 63), c.iNew)
-        << c.iPos << " code " << c.iCode;
 }
 
 TEST_F(WallEditor, AnApplyLeavesWhatWasNotTouchedExactly) {
