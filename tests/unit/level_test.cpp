@@ -6,6 +6,8 @@
 #include <math.h>
 #include <string.h>
 
+#include "test_values.h"
+
 namespace {
 
 // A small level with every keyword once: two rooms side by side.
@@ -58,11 +60,6 @@ sector 0x20
 
 bool Parse(const std::string &text, LEVEL &lvl, std::string &err) {
   return LevelParse(text, "t.lvl", lvl, err);
-}
-
-// Several fields compared in one go, as numbers.
-template <class... T> std::vector<double> V(T... v) {
-  return std::vector<double>{(double)v...};
 }
 
 TEST(Level, ReadsEveryField) {
