@@ -26,61 +26,39 @@ protected:
   }
 };
 
-TEST_F(SelectionTest, AddKeepsOneEntryPerWall) {
-  AddWallToSelectedList(4);
-  AddWallToSelectedList(9);
-  AddWallToSelectedList(4);
-  EXPECT_EQ(List(), (std::vector<int>{4, 9}));
-  EXPECT_EQ(IsWallInSelectionList(9), 1);
-  EXPECT_EQ(IsWallInSelectionList(5), 0);
-}
-
-TEST_F(SelectionTest, ToggleRemovesInPlaceAndAppendsAtTheEnd) {
-  for (int w : {1, 2, 3, 4})
-    AddWallToSelectedList(w);
+TEST_F(SelectionTest, AddToggleAndClear) {
+  for (int w : {1, 2, 3, 2, 4})
+    AddWallToSelectedList(w); // one entry per wall
   ToggleWallInSelectedList(2);
-  EXPECT_EQ(List(), (std::vector<int>{1, 3, 4}));
+  EXPECT_EQ(List(), (std::vector<int>{1, 3, 4})); // removed in place
   ToggleWallInSelectedList(2);
-  EXPECT_EQ(List(), (std::vector<int>{1, 3, 4, 2}));
-  ToggleWallInSelectedList(2); // last entry
-  ToggleWallInSelectedList(1); // first entry
+  EXPECT_EQ(List(), (std::vector<int>{1, 3, 4, 2})); // and appended at the end
+  ToggleWallInSelectedList(2);                       // the last entry
+  ToggleWallInSelectedList(1);                       // the first entry
   EXPECT_EQ(List(), (std::vector<int>{3, 4}));
-}
-
-TEST_F(SelectionTest, FullListChangesNeither) {
+  EXPECT_EQ(IsWallInSelectionList(4) * 10 + IsWallInSelectionList(1), 10);
+  // Indices outside the wall range are ignored.
+  for (int w : {-1, -32768, KRED_MAX_SELECTIONS, 65536 + 3, 70000}) {
+    AddWallToSelectedList(w);
+    ToggleWallInSelectedList(w);
+    EXPECT_EQ(IsWallInSelectionList(w), 0) << w;
+  }
+  EXPECT_EQ(List(), (std::vector<int>{3, 4}));
+  ClearWallSelection();
+  EXPECT_EQ(IsWallInSelectionList(3), 0);
+  // A full list changes neither way.
   for (int w = 0; w < KRED_MAX_SELECTIONS; w++)
     AddWallToSelectedList(KRED_MAX_SELECTIONS - 1 - w);
-  ASSERT_EQ(wCurrentWallSelections.load(), KRED_MAX_SELECTIONS);
   std::vector<int> full = List();
+  ASSERT_EQ(full.size(), (size_t)KRED_MAX_SELECTIONS);
   ToggleWallInSelectedList(50); // listed, but not removed
   AddWallToSelectedList(50);
   EXPECT_EQ(List(), full);
 }
 
-TEST_F(SelectionTest, IndicesOutsideTheWallRangeAreIgnored) {
-  AddWallToSelectedList(3);
-  for (int w : {-1, -32768, KRED_MAX_SELECTIONS, 65536 + 3, 70000}) {
-    SCOPED_TRACE(w);
-    AddWallToSelectedList(w);
-    ToggleWallInSelectedList(w);
-    EXPECT_EQ(IsWallInSelectionList(w), 0);
-  }
-  EXPECT_EQ(List(), (std::vector<int>{3}));
-}
-
-TEST_F(SelectionTest, ClearEmptiesTheList) {
-  AddWallToSelectedList(3);
-  ClearWallSelection();
-  EXPECT_TRUE(List().empty());
-  EXPECT_EQ(IsWallInSelectionList(3), 0);
-}
-
-} // namespace
-
 // Wall picks are indices into one snapshot's wall array: they must never
 // outlive the sector they were made in, whatever the host's thread publishes
 // between the editor's reads.
-namespace {
 
 // A square room of four walls; wall i of sector s carries the tag s * 100 + i.
 // The player stands at its centre facing +y, so wall 0 (the north wall) is
@@ -99,9 +77,7 @@ struct Room {
   }
 };
 
-class SelectionSectorTest : public SelectionTest {};
-
-TEST_F(SelectionSectorTest, PicksNeverOutliveTheirSector) {
+TEST_F(SelectionTest, PicksNeverOutliveTheirSector) {
   // Steps of one interleaving, in order: the editor begins a read (R), the
   // host publishes sector 1 or 2 (1, 2), the editor picks walls 1 and 3 by
   // box and marks wall 2 as faced (P), the editor ends its read (E).
@@ -165,7 +141,7 @@ TEST_F(SelectionSectorTest, PicksNeverOutliveTheirSector) {
   }
 }
 
-TEST_F(SelectionSectorTest, TargetedWallsComeFromTheSnapshotRead) {
+TEST_F(SelectionTest, TargetedWallsComeFromTheSnapshotRead) {
   // The room plus a wall off to the side (index 4, never faced).
   Room room(7);
   WALL_VERTEXES wv[5] = {room.wv[0], room.wv[1], room.wv[2], room.wv[3], {799, 50, -10, 60, -10}};

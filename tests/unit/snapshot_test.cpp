@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "snapshot.h"
+#include "test_values.h"
 
 namespace {
 
@@ -19,18 +20,9 @@ struct Update {
       walls.push_back({(uint32_t)(n * 1000 + i), (float)n, (float)i, (float)n, (float)i});
     for (int i = 0; i < nActors; i++)
       actors.push_back({(int16_t)n, 0, (float)n, (float)i, 1, (uint32_t)i});
-    memset(&eup, 0, sizeof(eup));
-    eup.x = (float)n;
-    eup.z = (float)-n;
-    eup.sAngle = (int16_t)n;
-    eup.dwSectorHandle = dwSector;
-    eup.wSectorNumber = (uint16_t)n;
-    eup.iWallCount = nWalls;
-    eup.fpWSet = walls.data();
-    eup.iActorCount = nActors;
-    eup.pp = actors.data();
-    eup.ruCurrent.peakActiveWindows = n;
-    eup.ruCurrent.numSectorsVisited = n;
+    eup = EDITOR_UPDATE_POSITION{
+        (float)n, (float)-n, (int16_t)n,   0,       dwSector,      (uint16_t)n,
+        0,        nWalls,    walls.data(), nActors, actors.data(), {n, 0, 0, 0, 0, 0, 0, 0, n}};
   }
 };
 
@@ -66,23 +58,15 @@ TEST_F(SnapshotTest, CopiesIntoTheOtherSlotAndFlips) {
   ASSERT_EQ(Snapshot_Publish(&u.eup), 1u);
   EXPECT_EQ(ipvSide.load(), 1);
   const EDITOR_VIEW &pv = pvSet[1];
-  EXPECT_EQ(pv.x, 5.0f);
-  EXPECT_EQ(pv.y, -5.0f);
-  EXPECT_EQ(pv.sAngle, 5);
-  EXPECT_EQ(pv.dwSectorHandle, 77u);
-  EXPECT_EQ(pv.wSectorNumber, 5);
-  EXPECT_EQ(pv.ruData.numSectorsVisited, 5);
+  EXPECT_EQ(V(pv.x, pv.y, pv.sAngle, pv.dwSectorHandle, pv.wSectorNumber,
+              pv.ruData.numSectorsVisited, pv.iWallCount, pv.iActorCount),
+            V(5, -5, 5, 77, 5, 5, 3, 2));
   EXPECT_EQ(gruPoint.load(), &pvSet[1].ruData);
-  ASSERT_EQ(pv.iWallCount, 3);
   EXPECT_EQ(memcmp(pv.fpWSet, u.walls.data(), 3 * sizeof(WALL_VERTEXES)), 0);
-  ASSERT_EQ(pv.iActorCount, 2);
   EXPECT_EQ(memcmp(pv.pp, u.actors.data(), 2 * sizeof(EDITOR_OBJECT)), 0);
-
   Update u2(6);
   ASSERT_EQ(Snapshot_Publish(&u2.eup), 1u);
-  EXPECT_EQ(ipvSide.load(), 0);
-  EXPECT_EQ(pvSet[0].x, 6.0f);
-  EXPECT_EQ(pvSet[1].x, 5.0f);
+  EXPECT_EQ(V(ipvSide.load(), pvSet[0].x, pvSet[1].x), V(0, 6, 5));
   EXPECT_EQ(gruPoint.load(), &pvSet[0].ruData);
 }
 
