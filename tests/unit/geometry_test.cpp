@@ -24,34 +24,10 @@ TEST(Geometry, ScreenAndWorldRoundTrip) {
   EXPECT_FLOAT_EQ(fy, -1.0f);
 }
 
-TEST(Geometry, WorldToScreenTruncatesTowardZero) {
-  struct {
-    float ix, iy;
-    int iZoom, ox, oy;
-  } const cases[] = {
-      {-1, 0, 2, 0, 0},   // -0.67 -> 0, not -1
-      {0, -1, 2, 0, 0},   // below the player: +0.67 -> 0
-      {-2, 2, 2, -1, -1}, // -1.33 -> -1
-      {-5, 5, 1, -1, -1}, {100, -100, 30, 1000, 1000},
-  };
-  for (const auto &c : cases) {
-    int ox = 99, oy = 99;
-    ConvertOneVertex(c.ix, c.iy, &ox, &oy, 0, 0, c.iZoom);
-    EXPECT_EQ(ox, c.ox) << c.ix;
-    EXPECT_EQ(oy, c.oy) << c.iy;
-  }
-  WALL_VERTEXES wv = {9, 3, 3, -6, 9};
-  WALL_VERTEXES_I wi;
-  ConvertWallVertexes(&wv, &wi, 0, 0, 3);
-  EXPECT_EQ(wi.v1x, 3);
-  EXPECT_EQ(wi.v1y, -3);
-  EXPECT_EQ(wi.v2x, -6);
-  EXPECT_EQ(wi.v2y, -9);
-}
-
-TEST(Geometry, WorldToScreenOffsetsArePinnedForDrawing) {
-  // The view adds its centre to these offsets and hands them to GDI, which
-  // takes device coordinates within 2^27: any offset must leave room for that.
+// Offsets are truncated toward zero. The view adds its centre to them and
+// hands them to GDI, which takes device coordinates within 2^27: any offset
+// must leave room for that.
+TEST(Geometry, WorldToScreenOffsetsAreTruncatedAndPinned) {
   const int M = KRED_VIEW_COORD_MAX;
   const float fInf = INFINITY;
   struct {
@@ -59,6 +35,9 @@ TEST(Geometry, WorldToScreenOffsetsArePinnedForDrawing) {
     float ix, iy, x, y;
     int iZoom, ox, oy;
   } const cases[] = {
+      {"-0.67 to 0, not -1", -1, 0, 0, 0, 2, 0, 0},
+      {"below the player: +0.67 to 0", 0, -1, 0, 0, 2, 0, 0},
+      {"-1.33 to -1", -2, 2, 0, 0, 2, -1, -1},
       {"far away", 1e30f, -1e30f, 0, 0, 30, M, M},
       {"far away, other side", -1e30f, 1e30f, 0, 0, 30, -M, -M},
       {"infinite point", fInf, -fInf, 0, 0, 3, M, M},
@@ -137,14 +116,13 @@ TEST(Geometry, FindSlope) {
 
   // The axis values continue the general case from both sides.
   const float e = 1e-4f;
-  EXPECT_NEAR(FindSlope(0, 0, 1, e), 1.5707964f, 1e-3);
-  EXPECT_NEAR(FindSlope(0, 0, 1, -e), 1.5707964f, 1e-3);
-  EXPECT_NEAR(FindSlope(0, 0, e, 1), 3.1415927f, 1e-3);
-  EXPECT_NEAR(FindSlope(0, 0, -e, 1), 3.1415927f, 1e-3);
-  EXPECT_NEAR(FindSlope(0, 0, -1, e), 4.712389f, 1e-3);
-  EXPECT_NEAR(FindSlope(0, 0, -1, -e), 4.712389f, 1e-3);
-  EXPECT_NEAR(FindSlope(0, 0, e, -1), 0.0f, 1e-3);
-  EXPECT_NEAR(FindSlope(0, 0, -e, -1), 6.2831855f, 1e-3); // just below a full turn
+  const struct {
+    float x2, y2, a;
+  } near[] = {{1, e, 1.5707964f},  {1, -e, 1.5707964f}, {e, 1, 3.1415927f},
+              {-e, 1, 3.1415927f}, {-1, e, 4.712389f},  {-1, -e, 4.712389f},
+              {e, -1, 0.0f},       {-e, -1, 6.2831855f}}; // just below a full turn
+  for (const auto &c : near)
+    EXPECT_NEAR(FindSlope(0, 0, c.x2, c.y2), c.a, 1e-3) << c.x2 << "," << c.y2;
 }
 
 float Ray(float px, float py, int h, WALL_VERTEXES wv) {
