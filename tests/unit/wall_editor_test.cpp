@@ -28,25 +28,16 @@ protected:
   void TearDown() override { Textures_Build(nullptr); }
 };
 
+// Half a step is added and the result cut toward zero; "?" stays "?", and
+// with no usable step a value is left alone.
 TEST(WallEditorSnap, RoundsToTheStep) {
   const double dNan = nan("");
-  const struct {
-    double dIn, dStep, dOut;
-  } cases[] = {
-      {2.5, 1, 3},
-      {2.4, 1, 2},
-      {-1.3, 1, 0},
-      {-1.7, 1, -1},
-      {7, 1, 7},
-      {11, 8, 8},
-      {12, 8, 16},
-      {(double)6.6f, 1, 7},
-      {KRED_NOTHING, 1, KRED_NOTHING}, // "?" stays "?"
-      {5.5, 0, 5.5},
-      {5.5, -1, 5.5},
-      {5.5, dNan, 5.5}, // no usable step: left alone
-      {HUGE_VAL, 1, HUGE_VAL},
-  };
+  // clang-format off
+  const struct { double dIn, dStep, dOut; } cases[] = {
+      {2.5, 1, 3}, {2.4, 1, 2}, {-1.3, 1, 0}, {-1.7, 1, -1}, {7, 1, 7}, {11, 8, 8}, {12, 8, 16},
+      {(double)6.6f, 1, 7}, {KRED_NOTHING, 1, KRED_NOTHING}, {5.5, 0, 5.5}, {5.5, -1, 5.5},
+      {5.5, dNan, 5.5}, {HUGE_VAL, 1, HUGE_VAL}};
+  // clang-format on
   for (const auto &c : cases) {
     double d = c.dIn;
     SnapTo(&d, c.dStep);
@@ -106,18 +97,11 @@ TEST(WallEditorScroll, PositionOfAValue) {
 
 TEST_F(WallEditor, AnApplyLeavesWhatWasNotTouchedExactly) {
   // A wall as the game has it, and the record the dialog shows for it.
-  WALL_DATA wall = {112,
-                    0x4001,
-                    2,
-                    {0, 1.5f, 70.6f, -3.25f, 512, 0},
-                    {1, 0, 70.6f, 17.5f, 0, 0},
-                    {-5, 0, 33.3f, 200.0f, 0, 0},
-                    {-2, 0, 1e20f, nanf(""), 9, 0},
-                    0x80000009u,
-                    0x2,
-                    1,
-                    -4.0f,
-                    96.0f};
+  // clang-format off
+  WALL_DATA wall = {112, 0x4001, 2, {0, 1.5f, 70.6f, -3.25f, 512, 0}, {1, 0, 70.6f, 17.5f, 0, 0},
+                    {-5, 0, 33.3f, 200.0f, 0, 0}, {-2, 0, 1e20f, nanf(""), 9, 0}, 0x80000009u, 0x2,
+                    1, -4.0f, 96.0f};
+  // clang-format on
   WINWALL_RESULTS wr = {};
   const CF_DATA *surfaces[WW_LEVELS] = {&wall.cfdUpper, &wall.cfdMiddle, &wall.cfdLower,
                                         &wall.cfdOverlay};
