@@ -9,8 +9,8 @@
 
 namespace {
 
-std::vector<std::string> Tags(const char *sz, size_t cb = (size_t)-1) {
-  _mem_dialog_entries *mde = ResourceIds_BuildList(sz, cb == (size_t)-1 ? strlen(sz) + 1 : cb);
+std::vector<std::string> Tags(const char *sz, size_t cb) {
+  _mem_dialog_entries *mde = ResourceIds_BuildList(sz, cb);
   std::vector<std::string> tags;
   const _mem_dialog_entries *prev = nullptr;
   for (const _mem_dialog_entries *p = mde; p; p = p->mdeNext) {
@@ -27,30 +27,29 @@ std::vector<std::string> Tags(const char *sz, size_t cb = (size_t)-1) {
 
 using V = std::vector<std::string>;
 
+// The text ends at its length or its first zero, whichever comes first.
 TEST(ResourceIds, Splitting) {
   struct Case {
     const char *sz;
+    size_t cb; // 0: up to the terminator
     V tags;
   } cases[] = {
-      {"WAX ;TEX ; PAL ;CMP", {"WAX ", "TEX ", " PAL ", "CMP"}}, // blanks belong to the pieces
-      {"WAX ;", {"WAX "}},
-      {"A;;B", {"A"}},
-      {";A", {}},
-      {"", {}},
-      {" ", {" "}},
-      {"ABCDEFGHIJ;K", {"ABCDEFGHIJ", "K"}},       // ten characters kept whole
-      {"ABCDEFGHIJKLMNOP;Q", {"ABCDEFGHIJ", "Q"}}, // longer pieces cut
-      {"a;b;c;d;e;f;g;h;i;j", {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"}},
+      {"WAX ;TEX ; PAL ;CMP", 0, {"WAX ", "TEX ", " PAL ", "CMP"}}, // blanks belong to the pieces
+      {"WAX ;", 0, {"WAX "}},
+      {"A;;B", 0, {"A"}},
+      {";A", 0, {}},
+      {"", 0, {}},
+      {" ", 0, {" "}},
+      {"ABCDEFGHIJ;K", 0, {"ABCDEFGHIJ", "K"}},       // ten characters kept whole
+      {"ABCDEFGHIJKLMNOP;Q", 0, {"ABCDEFGHIJ", "Q"}}, // longer pieces cut
+      {"a;b;c;d;e;f;g;h;i;j", 0, {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"}},
+      {"AB;CD;EF", 4, {"AB", "C"}},
+      {"AB\0CD;EF", 8, {"AB"}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.sz);
-    EXPECT_EQ(Tags(c.sz), c.tags);
+    EXPECT_EQ(Tags(c.sz, c.cb == 0 ? strlen(c.sz) + 1 : c.cb), c.tags);
   }
-}
-
-TEST(ResourceIds, TextEndsAtItsLengthOrFirstZero) {
-  EXPECT_EQ(Tags("AB;CD;EF", 4), (V{"AB", "C"}));
-  EXPECT_EQ(Tags("AB\0CD;EF", 8), (V{"AB"}));
   EXPECT_EQ(Tags("AB;CD", 0), V{});
   EXPECT_EQ(ResourceIds_BuildList(nullptr, 10), nullptr);
   ResourceIds_FreeList(nullptr);
