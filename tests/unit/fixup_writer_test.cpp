@@ -6,7 +6,6 @@
 #include <stdint.h>
 #include <string.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -38,41 +37,21 @@ std::string FormatAll() {
   return s;
 }
 
-CF_DATA Surface(int32_t iTex, float fElev, float fX, float fZ, uint16_t wAngle) {
-  CF_DATA cf = {};
-  cf.iTextureIndex = iTex;
-  cf.fElev = fElev;
-  cf.fAlignX = fX;
-  cf.fAlignZ = fZ;
-  cf.wAngle = wAngle;
-  return cf;
-}
-
+// clang-format off
 SECTOR_DATA SampleSector() {
   SECTOR_DATA sd = {};
-  sd.dwStructSize = 296;
-  sd.dwSectorTag = 0x1A2B;
-  strcpy(sd.szSectorName, "Main Hall");
-  sd.wLight = 200;
-  sd.fFriction = 0.75f;
-  sd.fGravity = 1e6f;
-  sd.dwFlag1 = 0x8001;
-  sd.dwFlag2 = 0;
-  sd.dwFlag3 = 0xAB;
-  sd.cfCeiling[0] = Surface(1, 64, 0.5f, -1.25f, 4096);
-  sd.cfCeiling[1] = Surface(INT32_MIN, 0, 0, 0, 0);
+  sd.dwStructSize = 296; sd.dwSectorTag = 0x1A2B; sd.wLight = 200; sd.fFriction = 0.75f;
+  sd.fGravity = 1e6f; sd.fElasticity = 0.0001f; sd.dwFlag1 = 0x8001; sd.dwFlag3 = 0xAB;
+  sd.cfCeiling[0] = {1, 64, 0.5f, -1.25f, 4096, 0}; sd.cfCeiling[1] = {INT32_MIN, 0, 0, 0, 0, 0};
   sd.wFloorCount = 3; // always written as one floor
-  sd.cfFloor[0][0] = Surface(0, -8, 1, 2, 8192);
-  sd.cfFloor[0][1] = Surface(-2, 0, 3.5f, 0, 100);
-  sd.sdFloor = {0xDEAD, 0x1, -45};
-  sd.sdCeiling = {0xFFFFFFFF, 0x80000000, INT32_MIN};
+  sd.cfFloor[0][0] = {0, -8, 1, 2, 8192, 0}; sd.cfFloor[0][1] = {-2, 0, 3.5f, 0, 100, 0};
+  sd.sdFloor = {0xDEAD, 0x1, -45}; sd.sdCeiling = {0xFFFFFFFF, 0x80000000, INT32_MIN};
+  sd.dVX = 1.5; sd.dVY = -2; sd.dVZ = 1234567;
+  strcpy(sd.szSectorName, "Main Hall");
   strcpy(sd.szSoundName, "DRIP");
-  sd.fElasticity = 0.0001f;
-  sd.dVX = 1.5;
-  sd.dVY = -2;
-  sd.dVZ = 1234567;
   return sd;
 }
+// clang-format on
 
 const char szSampleSectorBlock[] = "FIXUP: SECTOR\r\n"
                                    "  TAG: 1A2B\r\n"
@@ -95,19 +74,12 @@ const char szSampleSectorBlock[] = "FIXUP: SECTOR\r\n"
                                    "  SECTOR NAME: Main Hall\r\n"
                                    "\r\n";
 
+// clang-format off
 WALL_DATA SampleWall() {
-  WALL_DATA wd = {};
-  wd.dwWallTag = 0xC0FFEE;
-  wd.wmWalkMode = 2;
-  wd.cfdUpper = Surface(-2, 5, 0, 0, 4096);
-  wd.cfdMiddle = Surface(2, 0, 0.25f, 16, 0);
-  wd.cfdLower = Surface(0, 0, -3, 0.125f, 0);
-  wd.cfdOverlay = Surface(INT32_MAX, 0, 7, 8, 0);
-  wd.dwFlag1 = 0xFFFFFFFF;
-  wd.dwFlag2 = 0x20;
-  wd.bHasAdjoin = 1;
-  return wd;
+  return WALL_DATA{0, 0xC0FFEE, 2, {-2, 5, 0, 0, 4096, 0}, {2, 0, 0.25f, 16, 0, 0},
+                   {0, 0, -3, 0.125f, 0, 0}, {INT32_MAX, 0, 7, 8, 0, 0}, 0xFFFFFFFF, 0x20, 1, 0, 0};
 }
+// clang-format on
 
 const char szSampleWallBlock[] = "FIXUP: WALL\r\n"
                                  "  SECTOR_TAG: FFFFFFFF\r\n"
@@ -123,15 +95,10 @@ const char szSampleWallBlock[] = "FIXUP: WALL\r\n"
 std::vector<std::string> Lines(const std::string &s) {
   std::vector<std::string> v;
   size_t i = 0;
-  while (i < s.size()) {
-    size_t e = s.find("\r\n", i);
-    if (e == std::string::npos) {
-      v.push_back(s.substr(i) + "<no CR LF>");
-      break;
-    }
+  for (size_t e; (e = s.find("\r\n", i)) != std::string::npos; i = e + 2)
     v.push_back(s.substr(i, e - i));
-    i = e + 2;
-  }
+  if (i < s.size())
+    v.push_back(s.substr(i) + "<no CR LF>");
   return v;
 }
 
@@ -328,12 +295,11 @@ TEST_F(FixupWriter, TextureNamesAreThoseOfTheRecordingTime) {
   wd.cfdLower.iTextureIndex = 3;   // the terminator of three textures
   wd.cfdOverlay.iTextureIndex = 4; // past it
   AddToFixupTable(OFT_WALL, 1, 1, &wd, sizeof(wd));
-  std::string sFirst = FormatAll();
   typedef std::vector<std::string> Names;
   const Names first = {"WALL1.PCX", "TEX\\SKY A.PCX", "---", "?"};
   const Names other = {"A.PCX", "C.PCX", "D.PCX", "E.PCX"};
   const Names none = {"?", "?", "?", "?"};
-  EXPECT_EQ(WallTextureNames(sFirst), first);
+  EXPECT_EQ(WallTextureNames(FormatAll()), first);
 
   const struct {
     const char *szStep;
@@ -356,15 +322,10 @@ TEST_F(FixupWriter, TextureNamesAreThoseOfTheRecordingTime) {
     }
     if (st.dwRecord != 0)
       AddToFixupTable(OFT_WALL, 1, st.dwRecord, &wd, sizeof(wd));
-    std::string sNow = FormatAll();
     Names want;
     for (const Names &n : st.want)
       want.insert(want.end(), n.begin(), n.end());
-    EXPECT_EQ(WallTextureNames(sNow), want);
-    size_t cbBlock = sFirst.size() - strlen("FIXUP: DONE\r\n");
-    if (st.want[0] == first) { // byte for byte the block it was
-      EXPECT_EQ(sNow.substr(0, cbBlock), sFirst.substr(0, cbBlock));
-    }
+    EXPECT_EQ(WallTextureNames(FormatAll()), want);
   }
 }
 
