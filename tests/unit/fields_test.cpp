@@ -126,15 +126,15 @@ TEST(Fields, FloatModEndsForEveryInput) {
 }
 
 TEST(Fields, ScrollRuleStepsClampsAndTakesTheSignedThumb) {
-  const struct {
-    int iPos, iCode, iThumb, iNew;
-  } steps[] = {
+  // clang-format off
+  const struct { int iPos, iCode, iThumb, iNew; } steps[] = {
       {10, 0, 0, 9},    {10, 1, 0, 11},  {10, 2, 0, 2},      {10, 3, 0, 18},
       {10, 4, 40, 40},  {10, 5, 40, 40}, {10, 5, 0xFFFF, 0}, // the thumb's word is signed
       {10, 4, 100, 63}, {10, 6, 0, 63},                      // "top" goes to the maximum
       {10, 7, 0, 0},    {10, 8, 0, 10},  {63, 1, 0, 63},     {3, 2, 0, 0},
       {0, 0, 0, 0},     {60, 3, 0, 63},
   };
+  // clang-format on
   for (const auto &c : steps)
     EXPECT_EQ(Fields_ScrollStep(c.iPos, c.iCode, c.iThumb, 8, 0, 63), c.iNew)
         << c.iPos << " code " << c.iCode;

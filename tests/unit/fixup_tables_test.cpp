@@ -144,10 +144,8 @@ TEST_F(FixupTables, InvalidInputRecordsNothing) {
 // that FreeChangeTables misses shows up as lost memory.
 TEST_F(FixupTables, ManyKeysKeepFirstRecordedOrder) {
   typedef std::tuple<int32_t, uint32_t, uint32_t> Key;
-  const struct {
-    const char *szName;
-    Key (*pfnKey)(uint32_t i);
-  } patterns[] = {
+  // clang-format off
+  const struct { const char *szName; Key (*pfnKey)(uint32_t i); } patterns[] = {
       {"export order",
        [](uint32_t i) {
          return i % 11 == 0 ? Key(OFT_SECTOR, i / 11, 0) : Key(OFT_WALL, i / 11, i % 11 - 1);
@@ -159,6 +157,7 @@ TEST_F(FixupTables, ManyKeysKeepFirstRecordedOrder) {
       {"repeats, scrambled",
        [](uint32_t i) { return Key(OFT_SECTOR, ((i * 7919u) % 3001u) << 16, 0); }},
   };
+  // clang-format on
   const uint32_t n = 6000;
   for (const auto &kp : patterns) {
     SCOPED_TRACE(kp.szName);

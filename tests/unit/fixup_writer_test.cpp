@@ -244,12 +244,8 @@ TEST_F(FixupWriter, ShortPayloadIsNotReadPastItsEnd) {
 
 TEST_F(FixupWriter, FileNameLimits) {
   std::string s115(115, 'L'), s116(116, 'L'), s300(300, 'L');
-  const struct {
-    const char *szLevel;
-    size_t cbOut;
-    int iResult;
-    std::string want;
-  } cases[] = {
+  // clang-format off
+  const struct { const char *szLevel; size_t cbOut; int iResult; std::string want; } cases[] = {
       {"LEVELS\\CASTLE.LVL", 120, FIXUP_NAME_OK, "LEVELS\\CASTLE.LVL.NFU"},
       {"A", 6, FIXUP_NAME_OK, "A.NFU"},
       {"A", 5, FIXUP_NAME_TOO_LONG, ""},
@@ -261,6 +257,7 @@ TEST_F(FixupWriter, FileNameLimits) {
       {"", 120, FIXUP_NAME_MISSING, ""},
       {nullptr, 120, FIXUP_NAME_MISSING, ""},
   };
+  // clang-format on
   for (const auto &c : cases) {
     SCOPED_TRACE(c.szLevel == nullptr ? "(null)" : c.szLevel);
     SCOPED_TRACE(c.cbOut);

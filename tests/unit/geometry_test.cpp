@@ -30,11 +30,8 @@ TEST(Geometry, ScreenAndWorldRoundTrip) {
 TEST(Geometry, WorldToScreenOffsetsAreTruncatedAndPinned) {
   const int M = KRED_VIEW_COORD_MAX;
   const float fInf = INFINITY;
-  struct {
-    const char *szWhat;
-    float ix, iy, x, y;
-    int iZoom, ox, oy;
-  } const cases[] = {
+  // clang-format off
+  const struct { const char *szWhat; float ix, iy, x, y; int iZoom, ox, oy; } cases[] = {
       {"-0.67 to 0, not -1", -1, 0, 0, 0, 2, 0, 0},
       {"below the player: +0.67 to 0", 0, -1, 0, 0, 2, 0, 0},
       {"-1.33 to -1", -2, 2, 0, 0, 2, -1, -1},
@@ -51,6 +48,7 @@ TEST(Geometry, WorldToScreenOffsetsAreTruncatedAndPinned) {
       {"at the limit", (float)M, (float)-M, 0, 0, 3, M, M},
       {"one beyond", (float)M + 64, 0, 0, 0, 3, M, 0},
   };
+  // clang-format on
   for (const auto &c : cases) {
     SCOPED_TRACE(c.szWhat);
     int ox = 99, oy = 99;
@@ -66,11 +64,8 @@ TEST(Geometry, WorldToScreenOffsetsAreTruncatedAndPinned) {
 TEST(Geometry, WallsBeyondThePinKeepTheirDirection) {
   const int M = KRED_VIEW_COORD_MAX;
   const float fInf = INFINITY;
-  struct {
-    const char *szWhat;
-    WALL_VERTEXES wv;
-    WALL_VERTEXES_I want;
-  } const cases[] = {
+  // clang-format off
+  const struct { const char *szWhat; WALL_VERTEXES wv; WALL_VERTEXES_I want; } cases[] = {
       {"inside", {0, -5, 6, 9, -12}, {-5, -6, 9, 12}},
       {"far east", {0, 20, 0, 1e30f, 0}, {20, 0, M, 0}},
       {"far north-east, a tenth as steep", {0, 0, 0, 1e30f, 1e29f}, {0, 0, M, -M / 10}},
@@ -79,6 +74,7 @@ TEST(Geometry, WallsBeyondThePinKeepTheirDirection) {
       {"both ends far: each pinned", {0, -1e30f, 1e29f, 1e30f, -1e30f}, {-M, -M, M, M}},
       {"not a number", {0, NAN, 3, 1e30f, 3}, {0, -3, M, -3}},
   };
+  // clang-format on
   for (const auto &c : cases) {
     SCOPED_TRACE(c.szWhat);
     WALL_VERTEXES_I wi = {99, 99, 99, 99};
@@ -92,25 +88,24 @@ TEST(Geometry, WallsBeyondThePinKeepTheirDirection) {
 
 TEST(Geometry, ConvertHeading) {
   const double dPi = 3.14159265358979;
-  struct {
-    int h;
-    double d;
-  } const cases[] = {
+  // clang-format off
+  const struct { int h; double d; } cases[] = {
       {0, dPi},           {4096, dPi / 2},    {8192, 0.0},
       {12288, dPi * 1.5}, {-4096, dPi * 1.5}, {8193, 2 * dPi - 2 * dPi / 16384},
   };
+  // clang-format on
   for (const auto &c : cases)
     EXPECT_NEAR(ConvertHeading(c.h), c.d, 1e-6) << c.h;
 }
 
 TEST(Geometry, FindSlope) {
-  struct {
-    float x2, y2, a;
-  } const cases[] = {
+  // clang-format off
+  const struct { float x2, y2, a; } cases[] = {
       {1, 0, 1.5707964f},  {0, 1, 3.1415927f},   {-1, 0, 4.712389f},
       {0, -1, 0.0f},       {1, 1, 2.3561945f},   {-1, 1, 3.9269908f},
       {1, -1, 0.7853982f}, {-1, -1, 5.4977871f}, {0, 0, 4.712389f},
   };
+  // clang-format on
   for (const auto &c : cases)
     EXPECT_FLOAT_EQ(FindSlope(0, 0, c.x2, c.y2), c.a) << c.x2 << "," << c.y2;
 
@@ -130,13 +125,8 @@ float Ray(float px, float py, int h, WALL_VERTEXES wv) {
 }
 
 TEST(Geometry, MeasureRayToLine) {
-  struct {
-    const char *szWhat;
-    float px, py;
-    int h;
-    WALL_VERTEXES wv;
-    float d;
-  } const cases[] = {
+  // clang-format off
+  const struct { const char *szWhat; float px, py; int h; WALL_VERTEXES wv; float d; } cases[] = {
       {"straight ahead", 0, 0, 0, {0, -10, 10, 10, 10}, 10.0f},
       {"interpolated by angle", 0, 0, 1024, {0, -10, 10, 10, 10}, 11.18034f},
       {"vertices reversed", 0, 0, 1024, {0, 10, 10, -10, 10}, 11.18034f},
@@ -148,14 +138,14 @@ TEST(Geometry, MeasureRayToLine) {
       {"off to the side", 0, 0, 0, {0, 50, -10, 60, -10}, -1.0f},
       {"moved player", 100, 200, 4096, {0, 110, 190, 110, 210}, 10.0f},
   };
+  // clang-format on
   for (const auto &c : cases)
     EXPECT_FLOAT_EQ(Ray(c.px, c.py, c.h, c.wv), c.d) << c.szWhat;
 }
 
 TEST(Geometry, PointToLineDistance) {
-  struct {
-    float x, y, x1, y1, x2, y2, d;
-  } const cases[] = {
+  // clang-format off
+  const struct { float x, y, x1, y1, x2, y2, d; } cases[] = {
       {5, 3, 0, 0, 10, 0, 3.0f},         {12, 3, 0, 0, 10, 0, 20.0f},
       {0, 3, 0, 0, 10, 0, 3.0f},         {0, 3, 10, 0, 0, 0, 20.0f},
       {10, 3, 0, 0, 10, 0, 3.0f},        {10, 3, 10, 0, 0, 0, 20.0f},
@@ -166,6 +156,7 @@ TEST(Geometry, PointToLineDistance) {
       {20, 10, 0, 0, 10, 10, 20.0f},     // foot (15, 15), past the end
       {0, 10, 10, 10, 0, 0, 7.0710678f},
   };
+  // clang-format on
   for (const auto &c : cases)
     EXPECT_FLOAT_EQ(PointToLineDistance(c.x, c.y, c.x1, c.y1, c.x2, c.y2), c.d)
         << c.x << "," << c.y << " to " << c.x1 << "," << c.y1 << "-" << c.x2 << "," << c.y2;

@@ -180,11 +180,8 @@ TEST(Level, ErrorsNameTheLine) {
                            "wall 1 0 0 10 0\n"
                            "wall 2 10 0 10 10\n"
                            "wall 3 10 10 0 0\n"; // lines 3-5
-  struct {
-    std::string text;
-    int iLine;
-    const char *szPart;
-  } cases[] = {
+  // clang-format off
+  struct { std::string text; int iLine; const char *szPart; } cases[] = {
       {head + "bogus 1\n" + room, 2, "unknown keyword"},
       {head + room + "light 70000\n", 6, "out of range"},
       {head + room + "light 12x\n", 6, "not a number"},
@@ -218,6 +215,7 @@ TEST(Level, ErrorsNameTheLine) {
       {head + "texture 0 8 \"B\"\n", 2, "width"},
       {head, 1, "no sector"},
   };
+  // clang-format on
   for (const auto &c : cases) {
     LEVEL lvl;
     lvl.textures.push_back(LVL_TEXTURE{"KEEP", 1, 1});
@@ -235,10 +233,8 @@ TEST(Level, ErrorsNameTheLine) {
 
 TEST(Level, Limits) {
   const std::string room = "sector 1\nwall 1 0 0 10 0\nwall 2 10 0 10 10\nwall 3 10 10 0 0\n";
-  struct {
-    std::string line;
-    bool bOk;
-  } cases[] = {
+  // clang-format off
+  struct { std::string line; bool bOk; } cases[] = {
       {"name \"" + std::string(79, 'n') + "\"", true},
       {"name \"" + std::string(80, 'n') + "\"", false},
       {"sound \"" + std::string(39, 's') + "\"", true},
@@ -254,6 +250,7 @@ TEST(Level, Limits) {
       {"friction nan", false},
       {"friction 1e40", false},
   };
+  // clang-format on
   for (const auto &c : cases) {
     LEVEL lvl;
     std::string err;

@@ -43,15 +43,14 @@ std::vector<int> Lines(const Grid &g, bool bColumns) {
 }
 
 TEST(PalGrid, SizesAndRowPadding) {
-  struct Case {
-    int x, y;
-    size_t cbRow, cbSize;
-  } cases[] = {
+  // clang-format off
+  const struct { int x, y; size_t cbRow, cbSize; } cases[] = {
       {100, 100, 100, 10000}, {98, 100, 100, 10000},   {97, 3, 100, 300}, {1, 1, 4, 4},
       {16, 16, 16, 256},      {0, 10, 0, 0},           {10, 0, 12, 0},    {-5, 5, 0, 0},
       {5, -5, 8, 0},          {100000, 10, 100000, 0},
   };
-  for (const Case &c : cases) {
+  // clang-format on
+  for (const auto &c : cases) {
     SCOPED_TRACE(testing::Message() << c.x << " by " << c.y);
     EXPECT_EQ(PalGrid_RowBytes(c.x), c.cbRow);
     EXPECT_EQ(PalGrid_BufferSize(c.x, c.y), c.cbSize);
@@ -70,10 +69,10 @@ TEST(PalGrid, SizesAndRowPadding) {
 // cells run down each column first, and nothing else is 0.
 TEST(PalGrid, CellsRunDownEachColumnBetweenOnePixelLines) {
   std::vector<uint8_t> t = CountingTable();
-  struct Case {
-    int x, y;
-  } sizes[] = {{100, 100}, {98, 100}, {320, 200}, {50, 48}};
-  for (const Case &s : sizes) {
+  // clang-format off
+  const struct { int x, y; } sizes[] = {{100, 100}, {98, 100}, {320, 200}, {50, 48}};
+  // clang-format on
+  for (const auto &s : sizes) {
     SCOPED_TRACE(testing::Message() << s.x << " by " << s.y);
     Grid g(s.x, s.y, t);
     std::vector<int> cols = Lines(g, true), rows = Lines(g, false);

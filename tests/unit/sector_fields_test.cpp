@@ -58,14 +58,13 @@ TEST(SectorBars, PositionsValuesAndLabels) {
 }
 
 TEST(SectorPositions, TruncatedAndClampedWithoutOverflow) {
-  const struct {
-    double d, dScale;
-    int iPos;
-  } cases[] = {
+  // clang-format off
+  const struct { double d, dScale; int iPos; } cases[] = {
       {12.99, 8, 103},      {-0.375, 8, -3}, {-0.124, 8, 0},         {1e300, 8, 800},
       {-1e300, 8, -800},    {dInf, 8, 800},  {-dInf, 8, -800},       {dNaN, 8, 7},
       {KRED_NOTHING, 8, 7}, {100.9, 1, 100}, {2147483648.0, 1, 800},
   };
+  // clang-format on
   for (const auto &c : cases)
     EXPECT_EQ(Sec_TruncPos(c.d, c.dScale, -800, 800, 7), c.iPos) << c.d;
 }

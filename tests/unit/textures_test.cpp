@@ -12,10 +12,8 @@
 namespace {
 
 TEST(TextureLabel, Examples) {
-  const struct {
-    int i;
-    std::string sHost, sLabel;
-  } cases[] = {
+  // clang-format off
+  const struct { int i; std::string sHost, sLabel; } cases[] = {
       {3, "A\\B\\WALL1.PCX", " 3) ALL1   \\W"},
       {0, "WALL1.PCX", " 0) LL1    WA"},
       {12, "X\\STONE.BM", "12) TONE   \\S"}, // backslash at index 1
@@ -27,6 +25,7 @@ TEST(TextureLabel, Examples) {
       {7, "DIR\\", " 7)        \\"}, // trailing backslash
       {1, "D\\" + std::string(300, 'N') + ".PCX", " 1) " + std::string(85, 'N')}, // cut to 89
   };
+  // clang-format on
   for (const auto &c : cases) {
     SCOPED_TRACE(c.sHost);
     char sz[100];

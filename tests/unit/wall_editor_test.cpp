@@ -49,11 +49,8 @@ TEST(WallEditorSnap, RoundsToTheStep) {
 }
 
 TEST_F(WallEditor, ScrollRangeComesFromTheTextureOrTheWidest) {
-  const struct {
-    int32_t iTexture;
-    bool bY;
-    int iPeriod, iMax;
-  } cases[] = {
+  // clang-format off
+  const struct { int32_t iTexture; bool bY; int iPeriod, iMax; } cases[] = {
       {0, false, 64, 63},         {0, true, 32, 31},
       {3, true, 128, 127},        {1, false, 0, 127},  // listed without a width: the widest, 128
       {2, true, 0, 127},                               // without a height: the tallest
@@ -62,6 +59,7 @@ TEST_F(WallEditor, ScrollRangeComesFromTheTextureOrTheWidest) {
       {4, false, 0, 127},         {600, false, 0, 127},
       {INT32_MIN, false, 0, 127}, {INT32_MAX, true, 0, 127},
   };
+  // clang-format on
   for (const auto &c : cases) {
     SCOPED_TRACE(testing::Message() << c.iTexture << (c.bY ? " Y" : " X"));
     EXPECT_EQ(WallEd_Period(c.iTexture, c.bY), c.iPeriod);
