@@ -152,12 +152,11 @@ TEST_F(FixupWriter, EachLevelFormattedOnItsOwnAndAgainTheSame) {
 }
 
 TEST_F(FixupWriter, AnglesInDegreesWithOneDecimal) {
-  const struct {
-    uint16_t wAngle;
-    const char *sz;
-  } cases[] = {{0, "0.0"},       {1, "0.0"},       {2, "0.0"},       {3, "0.1"},
-               {100, "2.2"},     {4096, "90.0"},   {8192, "180.0"},  {16383, "360.0"},
-               {16384, "360.0"}, {32768, "720.0"}, {65535, "1440.0"}};
+  // clang-format off
+  const struct { uint16_t wAngle; const char *sz; } cases[] = {
+      {0, "0.0"}, {1, "0.0"}, {2, "0.0"}, {3, "0.1"}, {100, "2.2"}, {4096, "90.0"}, {8192, "180.0"},
+      {16383, "360.0"}, {16384, "360.0"}, {32768, "720.0"}, {65535, "1440.0"}};
+  // clang-format on
   for (const auto &c : cases) {
     SCOPED_TRACE(c.wAngle);
     FreeChangeTables();

@@ -111,11 +111,12 @@ TEST(Geometry, FindSlope) {
 
   // The axis values continue the general case from both sides.
   const float e = 1e-4f;
-  const struct {
-    float x2, y2, a;
-  } near[] = {{1, e, 1.5707964f},  {1, -e, 1.5707964f}, {e, 1, 3.1415927f},
-              {-e, 1, 3.1415927f}, {-1, e, 4.712389f},  {-1, -e, 4.712389f},
-              {e, -1, 0.0f},       {-e, -1, 6.2831855f}}; // just below a full turn
+  // clang-format off
+  const struct { float x2, y2, a; } near[] = {
+      {1, e, 1.5707964f}, {1, -e, 1.5707964f}, {e, 1, 3.1415927f}, {-e, 1, 3.1415927f},
+      {-1, e, 4.712389f}, {-1, -e, 4.712389f}, {e, -1, 0.0f},
+      {-e, -1, 6.2831855f}}; // just below a full turn
+  // clang-format on
   for (const auto &c : near)
     EXPECT_NEAR(FindSlope(0, 0, c.x2, c.y2), c.a, 1e-3) << c.x2 << "," << c.y2;
 }

@@ -158,11 +158,11 @@ TEST_F(WholeLevel, HostThatNeverRunsOutOfWallsIsCut) {
 // Out of memory part-way: the export goes on, counts what it could not
 // keep, and the table holds the rest in the level's order, ready to save.
 TEST_F(WholeLevel, RecordsThatCannotBeKeptAreCounted) {
-  const struct {
-    long nAllowed;
-    long nFailing;
-    int iNotRecorded;
-  } cases[] = {{0, -1, 7}, {1000, 0, 0}, {0, 1, -1}, {3, 2, -1}, {6, -1, -1}};
+  // iNotRecorded -1: any number.
+  // clang-format off
+  const struct { long nAllowed, nFailing; int iNotRecorded; } cases[] = {
+      {0, -1, 7}, {1000, 0, 0}, {0, 1, -1}, {3, 2, -1}, {6, -1, -1}};
+  // clang-format on
   for (const auto &c : cases) {
     SCOPED_TRACE(testing::Message() << c.nAllowed << " then " << c.nFailing);
     FreeChangeTables();

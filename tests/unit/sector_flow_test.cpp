@@ -72,10 +72,10 @@ protected:
 };
 
 TEST_F(SectorFlow, ConversionsBothWays) {
-  const struct {
-    uint32_t dwFlag1;
-    const char *szName, *szSound;
-  } cases[] = {{0x21, "Great Hall", "STONE"}, {0, "", ""}, {0xFFFFFFFF, "a b", "X"}};
+  // clang-format off
+  const struct { uint32_t dwFlag1; const char *szName, *szSound; } cases[] = {
+      {0x21, "Great Hall", "STONE"}, {0, "", ""}, {0xFFFFFFFF, "a b", "X"}};
+  // clang-format on
   for (const auto &c : cases) {
     SECTOR_DATA sd = Sector(0xB0, c.szName, c.szSound, c.dwFlag1);
     WINSEC_RESULTS *wr = MakeWRFromSectorData(&sd);

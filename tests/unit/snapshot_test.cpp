@@ -119,31 +119,26 @@ TEST_F(SnapshotTest, CountsAreClampedToCapacity) {
   std::vector<EDITOR_OBJECT> actors(150);
   for (size_t i = 0; i < walls.size(); i++)
     walls[i].dwWallTag = (uint32_t)i;
-  struct {
-    int32_t iWalls;
-    bool bWallArray;
-    int32_t iActors;
-    bool bActorArray;
-    int32_t iWantWalls;
-    int32_t iWantActors;
-  } const cases[] = {
-      {-5, true, -1, true, 0, 0},       {0, true, 0, true, 0, 0},
-      {10, false, 10, false, 0, 0},     {250, true, 150, true, 200, 100},
-      {200, true, 100, true, 200, 100}, {7, true, 3, true, 7, 3},
-  };
+  // Counts, whether the arrays are there, and the counts copied.
+  // clang-format off
+  const struct { int32_t iWalls; bool bWalls; int32_t iActors; bool bActors; int iWantW, iWantA; }
+  cases[] = {{-5, true, -1, true, 0, 0}, {0, true, 0, true, 0, 0}, {10, false, 10, false, 0, 0},
+             {250, true, 150, true, 200, 100}, {200, true, 100, true, 200, 100},
+             {7, true, 3, true, 7, 3}};
+  // clang-format on
   for (const auto &c : cases) {
     SCOPED_TRACE(c.iWalls);
     EDITOR_UPDATE_POSITION eup = {};
     eup.iWallCount = c.iWalls;
-    eup.fpWSet = c.bWallArray ? walls.data() : nullptr;
+    eup.fpWSet = c.bWalls ? walls.data() : nullptr;
     eup.iActorCount = c.iActors;
-    eup.pp = c.bActorArray ? actors.data() : nullptr;
+    eup.pp = c.bActors ? actors.data() : nullptr;
     ASSERT_EQ(Snapshot_Publish(&eup), 1u);
     const EDITOR_VIEW &pv = pvSet[ipvSide.load()];
-    EXPECT_EQ(pv.iWallCount, c.iWantWalls);
-    EXPECT_EQ(pv.iActorCount, c.iWantActors);
-    if (c.iWantWalls) {
-      EXPECT_EQ(pv.fpWSet[c.iWantWalls - 1].dwWallTag, (uint32_t)c.iWantWalls - 1);
+    EXPECT_EQ(pv.iWallCount, c.iWantW);
+    EXPECT_EQ(pv.iActorCount, c.iWantA);
+    if (c.iWantW) {
+      EXPECT_EQ(pv.fpWSet[c.iWantW - 1].dwWallTag, (uint32_t)c.iWantW - 1);
     }
   }
 }

@@ -84,11 +84,11 @@ TEST_F(WallEditor, ScrollRangeComesFromTheTextureOrTheWidest) {
 }
 
 TEST(WallEditorScroll, PositionOfAValue) {
-  const struct {
-    double d;
-    int iPos;
-  } positions[] = {{KRED_NOTHING, 0}, {nan(""), 0}, {1e30, 63}, {-5, 0},    {-0.5, 0},
-                   {7.9, 7},          {63, 63},     {63.5, 63}, {-1e30, 0}, {HUGE_VAL, 63}};
+  // clang-format off
+  const struct { double d; int iPos; } positions[] = {
+      {KRED_NOTHING, 0}, {nan(""), 0}, {1e30, 63}, {-5, 0}, {-0.5, 0}, {7.9, 7}, {63, 63},
+      {63.5, 63}, {-1e30, 0}, {HUGE_VAL, 63}};
+  // clang-format on
   for (const auto &c : positions)
     EXPECT_EQ(WallEd_ScrollPos(c.d, 0, 63), c.iPos) << c.d;
 }

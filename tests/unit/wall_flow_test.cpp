@@ -86,13 +86,8 @@ protected:
 
 TEST_F(WallFlow, GatheringMergesTheWalls) {
   // clang-format off
-  const struct {
-    std::vector<uint32_t> tags;
-    int32_t iUpper, iMiddle;
-    double dUpperX;
-    uint8_t bFlag0, bFlag3, bFlag31;
-    uint32_t dwTag;
-  } cases[] = {
+  const struct { std::vector<uint32_t> tags; int32_t iUpper, iMiddle; double dUpperX;
+                 uint8_t bFlag0, bFlag3, bFlag31; uint32_t dwTag; } cases[] = {
       {{0x10}, 5, 6, 1.0, 2, 2, 1, 0x10},
       {{0x10, 0x11}, 5, -1, KRED_NOTHING, 2, 3, 3, 0}, // same upper, other middle
       {{0x99, 0x11}, 5, 7, 1.5, 2, 1, 2, 0x11},        // the first cannot be read
