@@ -54,11 +54,11 @@ uint32_t RevertValue(int32_t oft, uint32_t dwTag1, uint32_t dwTag2) {
 // the new content, in place when the size is the same (earlier lookups stay
 // valid), in a new entry at the head, middle and tail when it is not.
 TEST_F(FixupTables, ReRecordedKeyKeepsItsPlaceWithNewContent) {
-  const struct {
-    const char *szName;
-    bool (*pfnAdd)(int32_t, uint32_t, uint32_t, const void *, int);
-    _kred_fixup **ppHead;
-  } tables[] = {{"overdub", AddToOverdubTable, &odMaster}, {"fixup", AddToFixupTable, &ofMaster}};
+  // clang-format off
+  const struct { const char *szName; bool (*pfnAdd)(int32_t, uint32_t, uint32_t, const void *, int);
+                 _kred_fixup **ppHead; } tables[] = {
+      {"overdub", AddToOverdubTable, &odMaster}, {"fixup", AddToFixupTable, &ofMaster}};
+  // clang-format on
   for (const auto &t : tables) {
     SCOPED_TRACE(t.szName);
     FreeChangeTables();
@@ -209,16 +209,11 @@ TEST_F(FixupTables, EachLevelHasItsOwnTables) {
   EXPECT_TRUE(AddToRevertTable(OFT_SECTOR, 5, 0, &b, 4));
   AddToFixupTable(OFT_SECTOR, 5, 0, &b, 4);
   AddToFixupTable(OFT_WALL, 5, 1, &b, 4);
-  const struct {
-    const char *szLevel;
-    int iLevel;
-    uint32_t dwRevert;
-  } cases[] = {{"levels\\castle.lvl", 1, 1},
-               {"LEVELS\\MINE.LVL", 2, 2},
-               {"LEVELS\\CASTLE.LV", 3, 0},
-               {"LEVELS\\CASTLE.LVL ", 4, 0},
-               {"", 0, 0},
-               {nullptr, 0, 0}};
+  // clang-format off
+  const struct { const char *szLevel; int iLevel; uint32_t dwRevert; } cases[] = {
+      {"levels\\castle.lvl", 1, 1}, {"LEVELS\\MINE.LVL", 2, 2}, {"LEVELS\\CASTLE.LV", 3, 0},
+      {"LEVELS\\CASTLE.LVL ", 4, 0}, {"", 0, 0}, {nullptr, 0, 0}};
+  // clang-format on
   for (const auto &c : cases) {
     SCOPED_TRACE(c.szLevel == nullptr ? "(null)" : c.szLevel);
     ASSERT_TRUE(ChangeTables_SelectLevel(c.szLevel));
@@ -252,12 +247,11 @@ std::vector<Entry> Snapshot(const _kred_fixup *p) {
 const uint32_t adwFail[2] = {0xF1, 0xF2};
 const SHARED_TEXTURE_DATA stdFailTextures[] = {{8, 8, "ROCK.PCX"}, {0, 0, nullptr}};
 
+// Each case: what is recorded before, with memory; the operation under
+// test; the table it changes.
 TEST_F(FixupTables, FailedAllocationsAreReportedAndChangeNothing) {
-  const struct {
-    const char *szName;
-    void (*pfnSetUp)();   // recorded before, with memory
-    bool (*pfnRecord)();  // the operation under test
-    _kred_fixup **ppHead; // the table it changes
+  // clang-format off
+  const struct { const char *szName; void (*pfnSetUp)(); bool (*pfnRecord)(); _kred_fixup **ppHead;
   } cases[] = {
       {"first record of a new level", [] {},
        [] {
@@ -294,6 +288,7 @@ TEST_F(FixupTables, FailedAllocationsAreReportedAndChangeNothing) {
        },
        &ofMaster},
   };
+  // clang-format on
   ASSERT_TRUE(Textures_Alloc());
   for (const auto &fc : cases) {
     SCOPED_TRACE(fc.szName);

@@ -80,11 +80,10 @@ struct Room {
 TEST_F(SelectionTest, PicksNeverOutliveTheirSector) {
   // Steps of one interleaving, in order: the editor begins a read (R), the
   // host publishes sector 1 or 2 (1, 2), the editor picks walls 1 and 3 by
-  // box and marks wall 2 as faced (P), the editor ends its read (E).
-  struct {
-    const char *szSteps;
-    std::vector<int> wantList; // at the next read, which sees sector 2
-  } const cases[] = {
+  // box and marks wall 2 as faced (P), the editor ends its read (E). The
+  // list wanted at the next read, which sees sector 2.
+  // clang-format off
+  const struct { const char *szSteps; std::vector<int> wantList; } cases[] = {
       // The host moves on while the editor is still drawing sector 1.
       {"1 R 2 P E", {}},
       {"1 R P 2 E", {}},
@@ -95,6 +94,7 @@ TEST_F(SelectionTest, PicksNeverOutliveTheirSector) {
       // Sector 2 twice: its picks stay.
       {"2 R P 2 E", {1, 3}},
   };
+  // clang-format on
   Room room1(1), room2(2);
   for (const auto &c : cases) {
     SCOPED_TRACE(c.szSteps);
@@ -147,17 +147,16 @@ TEST_F(SelectionTest, TargetedWallsComeFromTheSnapshotRead) {
   WALL_VERTEXES wv[5] = {room.wv[0], room.wv[1], room.wv[2], room.wv[3], {799, 50, -10, 60, -10}};
   room.eup.fpWSet = wv;
   room.eup.iWallCount = 5;
-  struct {
-    int16_t sAngle; // 0 faces wall 0, 8192 wall 2
-    std::vector<int> picks;
-    int iFaced; // iSelWall as the last repaint left it
-    int iWantTargeted;
-    std::vector<uint32_t> wantTags;
-  } const cases[] = {
-      {0, {}, 0, 0, {700}},         {8192, {}, 2, 2, {702}}, {0, {3, 1}, -1, 3, {703, 701}},
+  // The heading (0 faces wall 0, 8192 wall 2), the picks, the faced wall as
+  // the last repaint left it, and what the commands then act on.
+  // clang-format off
+  const struct { int16_t sAngle; std::vector<int> picks; int iFaced, iWantTargeted;
+                 std::vector<uint32_t> wantTags; } cases[] = {
+      {0, {}, 0, 0, {700}}, {8192, {}, 2, 2, {702}}, {0, {3, 1}, -1, 3, {703, 701}},
       {0, {}, -1, 0, {}},           // no faced wall at the last repaint: nothing to gather
       {0, {150, 4}, -1, -1, {799}}, // a pick beyond the snapshot's walls
   };
+  // clang-format on
   for (const auto &c : cases) {
     SCOPED_TRACE(c.iWantTargeted);
     Selection_Reset();
