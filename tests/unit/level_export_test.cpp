@@ -35,7 +35,9 @@ uint32_t KRED_CDECL FakeHost(uint16_t wCode, uintptr_t dwArg) {
     if (sd->dwSectorTag >= fhLevel.size())
       return 1;
     const FakeSector &s = fhLevel[sd->dwSectorTag];
-    strncpy(sd->szSectorName, s.szName, sizeof(sd->szSectorName));
+    // A name as long as the array fills it without a terminator, as a game may.
+    memset(sd->szSectorName, 0, sizeof(sd->szSectorName));
+    memcpy(sd->szSectorName, s.szName, strnlen(s.szName, sizeof(sd->szSectorName)));
     memset(sd->szSoundName, s.szSound == nullptr ? 'Z' : 0, sizeof(sd->szSoundName));
     if (s.szSound != nullptr)
       strcpy(sd->szSoundName, s.szSound);
