@@ -43,6 +43,7 @@ uint32_t KRED_CDECL FakeHost(uint16_t wCode, uintptr_t dwArg) {
       strcpy(sd->szSoundName, s.szSound);
     sd->wLight = (uint16_t)(sd->dwSectorTag + 10);
     sd->dwSectorTag = s.dwTag;
+    sd->bOrdinal = 0; // a game that fills the whole record, addressing field included
     return 0;
   }
   if (wCode == KREQ_GET_WALL) {
@@ -64,6 +65,7 @@ uint32_t KRED_CDECL FakeHost(uint16_t wCode, uintptr_t dwArg) {
     r->wd->dwFlag1 = r->dwWallTag;
     r->dwSectorTag = s.dwTag;
     r->dwWallTag = s.walls[r->dwWallTag];
+    r->bOrdinal = 0;
     return 0;
   }
   ADD_FAILURE() << "unexpected request " << wCode;
