@@ -92,6 +92,15 @@ int LevelWallByTag(const LVL_SECTOR &s, uint32_t dwTag);
 // characters count as 0.
 uint32_t LevelResourceCode(const char *sz);
 
+// Sixteen ramps of sixteen shades, each ramp its own hue (or one grey ramp).
+void LevelPalette(KRED_RGBQUAD *pal, bool bGray);
+// n tables: colour maps darken towards each ramp's first entry, shade
+// tables step one ramp further per table.
+void LevelGenTables(std::vector<std::vector<uint8_t>> &tables, int n, bool bShade);
+// A sector or wall as a level file starts it, before its own lines.
+void LevelInitSector(SECTOR_DATA &sd, uint32_t dwTag);
+void LevelInitWall(LVL_WALL &w, uint32_t dwTag);
+
 // Fills the default palette, two colour maps and two shade tables.
 void LevelDefaultTables(LEVEL &lvl);
 

@@ -245,3 +245,38 @@ float Fields_ToFloat(double d) {
     return -FLT_MAX;
   return (float)d;
 }
+
+int Fields_ScrollStep(int iPos, int iCode, int iThumb, int iPage, int iMin, int iMax) {
+  long long p = iPos;
+  switch (iCode) {
+  case 0:
+    p -= 1;
+    break;
+  case 1:
+    p += 1;
+    break;
+  case 2:
+    p -= iPage;
+    break;
+  case 3:
+    p += iPage;
+    break;
+  case 4:
+  case 5:
+    p = (int16_t)(uint16_t)iThumb;
+    break;
+  case 6:
+    p = iMax;
+    break;
+  case 7:
+    p = iMin;
+    break;
+  default:
+    break;
+  }
+  if (p > iMax)
+    p = iMax;
+  if (p < iMin)
+    p = iMin;
+  return (int)p;
+}

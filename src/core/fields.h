@@ -54,3 +54,9 @@ uint32_t Fields_ParseColonNumber(const char *szText);
 // A double narrowed for a float field of a host record: values beyond the
 // float range become the largest float of their sign, NaN becomes 0.
 float Fields_ToFloat(double d);
+
+// The one scroll-bar rule of every dialog: codes 0 and 1 step by one, 2 and
+// 3 by a page, 4 and 5 go to the thumb (the signed 16-bit iThumb), 6 ("top")
+// to the range's maximum and 7 ("bottom") to its minimum; any other code
+// keeps the position. The result is clamped into the range.
+int Fields_ScrollStep(int iPos, int iCode, int iThumb, int iPage, int iMin, int iMax);

@@ -50,14 +50,15 @@ WHOLE_LEVEL_EXPORT Fixup_AddWholeLevel(KRED_CALLBACK pCallBack) {
     return r;
   SECTOR_DATA sd;
   memset(&sd, 0, sizeof(sd));
-  sd.bOrdinal = 1;
   WALL_DATA wall;
   memset(&wall, 0, sizeof(wall));
   WALL_DATA_REQUEST req;
   memset(&req, 0, sizeof(req));
-  req.bOrdinal = 1;
 
   for (uint32_t i = 0; i < dwLeMaxSectors; i++) {
+    // Addressed anew before every request: a game that fills the whole record
+    // in its answer would otherwise turn the next request into one by tag.
+    sd.bOrdinal = 1;
     sd.dwSectorTag = i;
     if (pCallBack(KREQ_GET_SECTOR, (uintptr_t)&sd) != 0)
       break;
@@ -68,6 +69,7 @@ WHOLE_LEVEL_EXPORT Fixup_AddWholeLevel(KRED_CALLBACK pCallBack) {
 
     for (uint32_t j = 0; j < dwLeMaxWallsPerSector; j++) {
       req.wd = &wall; // the host has no business changing it; never follow its change
+      req.bOrdinal = 1;
       req.dwSectorTag = i;
       req.dwWallTag = j;
       if (pCallBack(KREQ_GET_WALL, (uintptr_t)&req) != 0)

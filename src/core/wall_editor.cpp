@@ -84,41 +84,6 @@ int WallEd_ScrollPos(double d, int iMin, int iMax) {
   return (int)d; // in range: the conversion truncates toward zero
 }
 
-int WallEd_ScrollStep(int iPos, int iCode, int iThumb, int iMin, int iMax) {
-  long long p = iPos;
-  switch (iCode) {
-  case 0:
-    p -= 1;
-    break;
-  case 1:
-    p += 1;
-    break;
-  case 2:
-    p -= WW_PAGE_STEP;
-    break;
-  case 3:
-    p += WW_PAGE_STEP;
-    break;
-  case 4:
-  case 5:
-    p = (int16_t)(uint16_t)iThumb;
-    break;
-  case 6:
-    p = iMax;
-    break;
-  case 7:
-    p = iMin;
-    break;
-  default:
-    break;
-  }
-  if (p > iMax)
-    p = iMax;
-  if (p < iMin)
-    p = iMin;
-  return (int)p;
-}
-
 void WallEd_PrepareRecord(WINWALL_RESULTS *wr) {
   if (wr == nullptr)
     return;

@@ -39,11 +39,6 @@ void WallEd_ScrollRange(int32_t iTexture, bool bY, int *piMin, int *piMax);
 // the range; the nothing value and NaN give the minimum.
 int WallEd_ScrollPos(double d, int iMin, int iMax);
 
-// The new position after scroll code iCode (0 line left, 1 line right, 2 and
-// 3 pages of WW_PAGE_STEP, 4 and 5 the thumb at the signed 16-bit iThumb, 6
-// the range's maximum, 7 its minimum, others no move), clamped to the range.
-int WallEd_ScrollStep(int iPos, int iCode, int iThumb, int iMin, int iMax);
-
 // What loading a record into the dialog does to it: the alignments of the
 // upper, middle and lower levels wrapped into one period of their texture
 // (a level without a period is not wrapped), then all eight rounded to whole

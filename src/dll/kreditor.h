@@ -176,6 +176,9 @@ void CloseUsageWindows(void);
 void SetDlgItemDouble(HWND hDlg, int id, double fValue);
 void SetDlgItemDouble2(HWND hDlg, int id, double fValue);
 double GetDlgItemDouble(HWND hDlg, int id);
+// The dialogs' one scroll-bar rule on a bar (code and thumb from WM_HSCROLL,
+// the dialog's page size): moves and redraws it, returns the new position.
+int StepScrollBar(HWND hBar, int iCode, int iThumb, int iPage);
 uint32_t GetDlgItemColonNumber(HWND hDlg, int id);
 
 // Flag-name lists beside the library (flagnames.cpp): fill the 32 slots of

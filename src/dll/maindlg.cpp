@@ -197,42 +197,7 @@ static void MainDlg_HScroll(HWND hDlg, WPARAM wParam, HWND hBar) {
   if (!hBar) {
     return;
   }
-  int iMin = 0, iMax = 0;
-  GetScrollRange(hBar, SB_CTL, &iMin, &iMax);
-  int iPos = GetScrollPos(hBar, SB_CTL);
-  switch (LOWORD(wParam)) {
-  case SB_LINELEFT:
-    iPos -= 1;
-    break;
-  case SB_LINERIGHT:
-    iPos += 1;
-    break;
-  case SB_PAGELEFT:
-    iPos -= MAINDLG_ZOOM_PAGE;
-    break;
-  case SB_PAGERIGHT:
-    iPos += MAINDLG_ZOOM_PAGE;
-    break;
-  case SB_THUMBTRACK:
-  case SB_THUMBPOSITION:
-    iPos = (short)HIWORD(wParam);
-    break;
-  case SB_LEFT: // 6, Home
-    iPos = iMax;
-    break;
-  case SB_RIGHT: // 7, End
-    iPos = iMin;
-    break;
-  default:
-    break;
-  }
-  if (iPos < iMin) {
-    iPos = iMin;
-  }
-  if (iPos > iMax) {
-    iPos = iMax;
-  }
-  SetScrollPos(hBar, SB_CTL, iPos, TRUE);
+  StepScrollBar(hBar, LOWORD(wParam), HIWORD(wParam), MAINDLG_ZOOM_PAGE);
   if (GetDlgCtrlID(hBar) == IDC_MAIN_ZOOM) {
     MainDialogTimerTick(hDlg);
   }

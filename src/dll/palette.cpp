@@ -223,40 +223,9 @@ static void Pal_Command(HWND hDlg, int iId, LPARAM lParam) {
 static void Pal_HScroll(HWND hDlg, WPARAM wParam, HWND hBar) {
   if (hBar == NULL || Pal_State(hDlg) == NULL)
     return;
-  int iMin = 0, iMax = 0;
-  GetScrollRange(hBar, SB_CTL, &iMin, &iMax);
-  int iPos = GetScrollPos(hBar, SB_CTL);
-  switch (LOWORD(wParam)) {
-  case SB_LINELEFT:
-    iPos -= 1;
-    break;
-  case SB_LINERIGHT:
-    iPos += 1;
-    break;
-  case SB_PAGELEFT:
-    iPos -= PAL_PAGE;
-    break;
-  case SB_PAGERIGHT:
-    iPos += PAL_PAGE;
-    break;
-  case SB_THUMBTRACK:
-  case SB_THUMBPOSITION:
-    iPos = (short)HIWORD(wParam);
-    break;
-  case SB_LEFT: // 6
-    iPos = iMax;
-    break;
-  case SB_RIGHT: // 7
-    iPos = iMin;
-    break;
-  default:
+  if (LOWORD(wParam) > SB_RIGHT)
     return; // SB_ENDSCROLL: nothing moved, nothing to fetch
-  }
-  if (iPos < iMin)
-    iPos = iMin;
-  if (iPos > iMax)
-    iPos = iMax;
-  SetScrollPos(hBar, SB_CTL, iPos, TRUE);
+  int iPos = StepScrollBar(hBar, LOWORD(wParam), HIWORD(wParam), PAL_PAGE);
   Pal_ShowPos(hDlg, iPos);
   Pal_Refresh(hDlg);
 }

@@ -30,3 +30,11 @@ uint32_t GetDlgItemColonNumber(HWND hDlg, int id) {
   szBuf[sizeof(szBuf) - 1] = '\0';
   return Fields_ParseColonNumber(szBuf);
 }
+
+int StepScrollBar(HWND hBar, int iCode, int iThumb, int iPage) {
+  int iMin = 0, iMax = 0;
+  GetScrollRange(hBar, SB_CTL, &iMin, &iMax);
+  int iPos = Fields_ScrollStep(GetScrollPos(hBar, SB_CTL), iCode, iThumb, iPage, iMin, iMax);
+  SetScrollPos(hBar, SB_CTL, iPos, TRUE);
+  return iPos;
+}

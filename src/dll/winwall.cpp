@@ -340,11 +340,7 @@ static void ww_HScroll(HWND hDlg, WPARAM wParam, HWND hBar) {
   if (hBar == NULL)
     return;
   int iId = GetDlgCtrlID(hBar);
-  int iMin = 0, iMax = 0;
-  GetScrollRange(hBar, SB_CTL, &iMin, &iMax);
-  int iPos =
-      WallEd_ScrollStep(GetScrollPos(hBar, SB_CTL), LOWORD(wParam), HIWORD(wParam), iMin, iMax);
-  SetScrollPos(hBar, SB_CTL, iPos, TRUE);
+  int iPos = StepScrollBar(hBar, LOWORD(wParam), HIWORD(wParam), WW_PAGE_STEP);
   int k = ww_AlignOf(iId, true);
   if (k < 0)
     return;

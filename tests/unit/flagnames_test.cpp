@@ -94,12 +94,11 @@ std::string ListPath(const char *szName) {
 }
 
 TEST(FlagNames, ListFilesBesideTheLibrary) {
-  const struct {
-    const char *szList;
-    Names want;
-  } cases[] = {{"crlf.lst", {"Open Sky", "Slick Floor"}},
-               {"ctrlz.lst", {"Alpha", "Beta"}},
-               {"fixed32.lst", Numbered(32, "Record %02d")}};
+  // clang-format off
+  const struct { const char *szList; Names want; } cases[] = {
+      {"crlf.lst", {"Open Sky", "Slick Floor"}}, {"ctrlz.lst", {"Alpha", "Beta"}},
+      {"fixed32.lst", Numbered(32, "Record %02d")}};
+  // clang-format on
   for (const auto &c : cases) {
     Table t;
     EXPECT_EQ(FlagNames_LoadFile(ListPath(c.szList).c_str(), t.slots), (int)c.want.size());

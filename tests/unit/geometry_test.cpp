@@ -24,41 +24,17 @@ TEST(Geometry, ScreenAndWorldRoundTrip) {
   EXPECT_FLOAT_EQ(fy, -1.0f);
 }
 
-TEST(Geometry, WorldToScreenTruncatesTowardZero) {
-  struct {
-    float ix, iy;
-    int iZoom, ox, oy;
-  } const cases[] = {
-      {-1, 0, 2, 0, 0},   // -0.67 -> 0, not -1
-      {0, -1, 2, 0, 0},   // below the player: +0.67 -> 0
-      {-2, 2, 2, -1, -1}, // -1.33 -> -1
-      {-5, 5, 1, -1, -1}, {100, -100, 30, 1000, 1000},
-  };
-  for (const auto &c : cases) {
-    int ox = 99, oy = 99;
-    ConvertOneVertex(c.ix, c.iy, &ox, &oy, 0, 0, c.iZoom);
-    EXPECT_EQ(ox, c.ox) << c.ix;
-    EXPECT_EQ(oy, c.oy) << c.iy;
-  }
-  WALL_VERTEXES wv = {9, 3, 3, -6, 9};
-  WALL_VERTEXES_I wi;
-  ConvertWallVertexes(&wv, &wi, 0, 0, 3);
-  EXPECT_EQ(wi.v1x, 3);
-  EXPECT_EQ(wi.v1y, -3);
-  EXPECT_EQ(wi.v2x, -6);
-  EXPECT_EQ(wi.v2y, -9);
-}
-
-TEST(Geometry, WorldToScreenOffsetsArePinnedForDrawing) {
-  // The view adds its centre to these offsets and hands them to GDI, which
-  // takes device coordinates within 2^27: any offset must leave room for that.
+// Offsets are truncated toward zero. The view adds its centre to them and
+// hands them to GDI, which takes device coordinates within 2^27: any offset
+// must leave room for that.
+TEST(Geometry, WorldToScreenOffsetsAreTruncatedAndPinned) {
   const int M = KRED_VIEW_COORD_MAX;
   const float fInf = INFINITY;
-  struct {
-    const char *szWhat;
-    float ix, iy, x, y;
-    int iZoom, ox, oy;
-  } const cases[] = {
+  // clang-format off
+  const struct { const char *szWhat; float ix, iy, x, y; int iZoom, ox, oy; } cases[] = {
+      {"-0.67 to 0, not -1", -1, 0, 0, 0, 2, 0, 0},
+      {"below the player: +0.67 to 0", 0, -1, 0, 0, 2, 0, 0},
+      {"-1.33 to -1", -2, 2, 0, 0, 2, -1, -1},
       {"far away", 1e30f, -1e30f, 0, 0, 30, M, M},
       {"far away, other side", -1e30f, 1e30f, 0, 0, 30, -M, -M},
       {"infinite point", fInf, -fInf, 0, 0, 3, M, M},
@@ -72,6 +48,7 @@ TEST(Geometry, WorldToScreenOffsetsArePinnedForDrawing) {
       {"at the limit", (float)M, (float)-M, 0, 0, 3, M, M},
       {"one beyond", (float)M + 64, 0, 0, 0, 3, M, 0},
   };
+  // clang-format on
   for (const auto &c : cases) {
     SCOPED_TRACE(c.szWhat);
     int ox = 99, oy = 99;
@@ -87,11 +64,8 @@ TEST(Geometry, WorldToScreenOffsetsArePinnedForDrawing) {
 TEST(Geometry, WallsBeyondThePinKeepTheirDirection) {
   const int M = KRED_VIEW_COORD_MAX;
   const float fInf = INFINITY;
-  struct {
-    const char *szWhat;
-    WALL_VERTEXES wv;
-    WALL_VERTEXES_I want;
-  } const cases[] = {
+  // clang-format off
+  const struct { const char *szWhat; WALL_VERTEXES wv; WALL_VERTEXES_I want; } cases[] = {
       {"inside", {0, -5, 6, 9, -12}, {-5, -6, 9, 12}},
       {"far east", {0, 20, 0, 1e30f, 0}, {20, 0, M, 0}},
       {"far north-east, a tenth as steep", {0, 0, 0, 1e30f, 1e29f}, {0, 0, M, -M / 10}},
@@ -100,6 +74,7 @@ TEST(Geometry, WallsBeyondThePinKeepTheirDirection) {
       {"both ends far: each pinned", {0, -1e30f, 1e29f, 1e30f, -1e30f}, {-M, -M, M, M}},
       {"not a number", {0, NAN, 3, 1e30f, 3}, {0, -3, M, -3}},
   };
+  // clang-format on
   for (const auto &c : cases) {
     SCOPED_TRACE(c.szWhat);
     WALL_VERTEXES_I wi = {99, 99, 99, 99};
@@ -113,38 +88,37 @@ TEST(Geometry, WallsBeyondThePinKeepTheirDirection) {
 
 TEST(Geometry, ConvertHeading) {
   const double dPi = 3.14159265358979;
-  struct {
-    int h;
-    double d;
-  } const cases[] = {
+  // clang-format off
+  const struct { int h; double d; } cases[] = {
       {0, dPi},           {4096, dPi / 2},    {8192, 0.0},
       {12288, dPi * 1.5}, {-4096, dPi * 1.5}, {8193, 2 * dPi - 2 * dPi / 16384},
   };
+  // clang-format on
   for (const auto &c : cases)
     EXPECT_NEAR(ConvertHeading(c.h), c.d, 1e-6) << c.h;
 }
 
 TEST(Geometry, FindSlope) {
-  struct {
-    float x2, y2, a;
-  } const cases[] = {
+  // clang-format off
+  const struct { float x2, y2, a; } cases[] = {
       {1, 0, 1.5707964f},  {0, 1, 3.1415927f},   {-1, 0, 4.712389f},
       {0, -1, 0.0f},       {1, 1, 2.3561945f},   {-1, 1, 3.9269908f},
       {1, -1, 0.7853982f}, {-1, -1, 5.4977871f}, {0, 0, 4.712389f},
   };
+  // clang-format on
   for (const auto &c : cases)
     EXPECT_FLOAT_EQ(FindSlope(0, 0, c.x2, c.y2), c.a) << c.x2 << "," << c.y2;
 
   // The axis values continue the general case from both sides.
   const float e = 1e-4f;
-  EXPECT_NEAR(FindSlope(0, 0, 1, e), 1.5707964f, 1e-3);
-  EXPECT_NEAR(FindSlope(0, 0, 1, -e), 1.5707964f, 1e-3);
-  EXPECT_NEAR(FindSlope(0, 0, e, 1), 3.1415927f, 1e-3);
-  EXPECT_NEAR(FindSlope(0, 0, -e, 1), 3.1415927f, 1e-3);
-  EXPECT_NEAR(FindSlope(0, 0, -1, e), 4.712389f, 1e-3);
-  EXPECT_NEAR(FindSlope(0, 0, -1, -e), 4.712389f, 1e-3);
-  EXPECT_NEAR(FindSlope(0, 0, e, -1), 0.0f, 1e-3);
-  EXPECT_NEAR(FindSlope(0, 0, -e, -1), 6.2831855f, 1e-3); // just below a full turn
+  // clang-format off
+  const struct { float x2, y2, a; } near[] = {
+      {1, e, 1.5707964f}, {1, -e, 1.5707964f}, {e, 1, 3.1415927f}, {-e, 1, 3.1415927f},
+      {-1, e, 4.712389f}, {-1, -e, 4.712389f}, {e, -1, 0.0f},
+      {-e, -1, 6.2831855f}}; // just below a full turn
+  // clang-format on
+  for (const auto &c : near)
+    EXPECT_NEAR(FindSlope(0, 0, c.x2, c.y2), c.a, 1e-3) << c.x2 << "," << c.y2;
 }
 
 float Ray(float px, float py, int h, WALL_VERTEXES wv) {
@@ -152,13 +126,8 @@ float Ray(float px, float py, int h, WALL_VERTEXES wv) {
 }
 
 TEST(Geometry, MeasureRayToLine) {
-  struct {
-    const char *szWhat;
-    float px, py;
-    int h;
-    WALL_VERTEXES wv;
-    float d;
-  } const cases[] = {
+  // clang-format off
+  const struct { const char *szWhat; float px, py; int h; WALL_VERTEXES wv; float d; } cases[] = {
       {"straight ahead", 0, 0, 0, {0, -10, 10, 10, 10}, 10.0f},
       {"interpolated by angle", 0, 0, 1024, {0, -10, 10, 10, 10}, 11.18034f},
       {"vertices reversed", 0, 0, 1024, {0, 10, 10, -10, 10}, 11.18034f},
@@ -170,14 +139,14 @@ TEST(Geometry, MeasureRayToLine) {
       {"off to the side", 0, 0, 0, {0, 50, -10, 60, -10}, -1.0f},
       {"moved player", 100, 200, 4096, {0, 110, 190, 110, 210}, 10.0f},
   };
+  // clang-format on
   for (const auto &c : cases)
     EXPECT_FLOAT_EQ(Ray(c.px, c.py, c.h, c.wv), c.d) << c.szWhat;
 }
 
 TEST(Geometry, PointToLineDistance) {
-  struct {
-    float x, y, x1, y1, x2, y2, d;
-  } const cases[] = {
+  // clang-format off
+  const struct { float x, y, x1, y1, x2, y2, d; } cases[] = {
       {5, 3, 0, 0, 10, 0, 3.0f},         {12, 3, 0, 0, 10, 0, 20.0f},
       {0, 3, 0, 0, 10, 0, 3.0f},         {0, 3, 10, 0, 0, 0, 20.0f},
       {10, 3, 0, 0, 10, 0, 3.0f},        {10, 3, 10, 0, 0, 0, 20.0f},
@@ -188,6 +157,7 @@ TEST(Geometry, PointToLineDistance) {
       {20, 10, 0, 0, 10, 10, 20.0f},     // foot (15, 15), past the end
       {0, 10, 10, 10, 0, 0, 7.0710678f},
   };
+  // clang-format on
   for (const auto &c : cases)
     EXPECT_FLOAT_EQ(PointToLineDistance(c.x, c.y, c.x1, c.y1, c.x2, c.y2), c.d)
         << c.x << "," << c.y << " to " << c.x1 << "," << c.y1 << "-" << c.x2 << "," << c.y2;

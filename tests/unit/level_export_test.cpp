@@ -12,7 +12,6 @@
 #include "fixup_tables.h"
 #include "fixup_writer.h"
 #include "kred_records.h"
-#include "textures.h"
 
 namespace {
 
@@ -36,16 +35,15 @@ uint32_t KRED_CDECL FakeHost(uint16_t wCode, uintptr_t dwArg) {
     if (sd->dwSectorTag >= fhLevel.size())
       return 1;
     const FakeSector &s = fhLevel[sd->dwSectorTag];
+    // A name as long as the array fills it without a terminator, as a game may.
     memset(sd->szSectorName, 0, sizeof(sd->szSectorName));
-    strcpy(sd->szSectorName, s.szName);
-    if (s.szSound == nullptr)
-      memset(sd->szSoundName, 'Z', sizeof(sd->szSoundName));
-    else {
-      memset(sd->szSoundName, 0, sizeof(sd->szSoundName));
+    memcpy(sd->szSectorName, s.szName, strnlen(s.szName, sizeof(sd->szSectorName)));
+    memset(sd->szSoundName, s.szSound == nullptr ? 'Z' : 0, sizeof(sd->szSoundName));
+    if (s.szSound != nullptr)
       strcpy(sd->szSoundName, s.szSound);
-    }
     sd->wLight = (uint16_t)(sd->dwSectorTag + 10);
     sd->dwSectorTag = s.dwTag;
+    sd->bOrdinal = 0; // a game that fills the whole record, addressing field included
     return 0;
   }
   if (wCode == KREQ_GET_WALL) {
@@ -67,20 +65,17 @@ uint32_t KRED_CDECL FakeHost(uint16_t wCode, uintptr_t dwArg) {
     r->wd->dwFlag1 = r->dwWallTag;
     r->dwSectorTag = s.dwTag;
     r->dwWallTag = s.walls[r->dwWallTag];
+    r->bOrdinal = 0;
     return 0;
   }
   ADD_FAILURE() << "unexpected request " << wCode;
   return 1;
 }
 
-const SHARED_TEXTURE_DATA stdTextures[] = {{64, 64, "WALL1.PCX"}, {0, 0, nullptr}};
-
 class WholeLevel : public ::testing::Test {
 protected:
   void SetUp() override {
     FreeChangeTables();
-    ASSERT_TRUE(Textures_Alloc());
-    Textures_Build(stdTextures);
     fhLevel = {{0x100, "Entry", "STEP.WAV", {0x11, 0x12}},
                {0x200, "", "", {}},
                {0x300, "Pit", "a.b.c", {0x31}},
@@ -91,15 +86,8 @@ protected:
   void TearDown() override {
     ChangeTables_FailAllocations(0, 0);
     FreeChangeTables();
-    Textures_Free();
   }
 };
-
-std::string FormatAll() {
-  std::string s;
-  Fixup_FormatAll(s);
-  return s;
-}
 
 std::vector<std::string> Keys(const _kred_fixup *p) {
   std::vector<std::string> keys;
@@ -122,7 +110,17 @@ const SECTOR_DATA *FixupSector(uint32_t dwTag) {
   return nullptr;
 }
 
+// The overdub names replace the host's, keyed by the sector's tag, not its
+// ordinal, and cut to the record's arrays; the sound loses its extension.
 TEST_F(WholeLevel, WalksByOrdinalAndRecordsUnderTheHostsTags) {
+  SECTOR_OVERDUB od = {"WATER.VOC", "Renamed Hall"};
+  AddToOverdubTable(OFT_SECTOR, 0x200, 0, &od, sizeof(od));
+  memset(od.szSoundName, 'q', sizeof(od.szSoundName));
+  memset(od.szSectorName, 'n', sizeof(od.szSectorName));
+  AddToOverdubTable(OFT_SECTOR, 0x300, 0, &od, sizeof(od));
+  strcpy(od.szSectorName, "ordinal");
+  AddToOverdubTable(OFT_SECTOR, 0, 0, &od, sizeof(od));
+
   WHOLE_LEVEL_EXPORT r = Fixup_AddWholeLevel(FakeHost);
   EXPECT_EQ(r.iSectors, 4);
   EXPECT_EQ(r.iWalls, 3);
@@ -130,63 +128,25 @@ TEST_F(WholeLevel, WalksByOrdinalAndRecordsUnderTheHostsTags) {
   const std::vector<std::string> want = {"S1:0", "W1:0,0", "W1:0,1", "W1:0,2", "S1:1",   "W1:1,0",
                                          "S1:2", "W1:2,0", "W1:2,1", "S1:3",   "W1:3,0", "S1:4"};
   EXPECT_EQ(fhCalls, want);
-
   EXPECT_EQ(Keys(ofMaster), wantAllKeys);
-
-  EXPECT_STREQ(FixupSector(0x100)->szSoundName, "STEP");
-  EXPECT_STREQ(FixupSector(0x100)->szSectorName, "Entry");
-  EXPECT_STREQ(FixupSector(0x300)->szSoundName, "a");
-  EXPECT_EQ(FixupSector(0x300)->wLight, 12);
-  // An unterminated sound from the host is mended to 39 characters.
-  EXPECT_EQ(std::string(FixupSector(0x400)->szSoundName), std::string(39, 'Z'));
   EXPECT_EQ(orMaster, nullptr);
-  EXPECT_EQ(odMaster, nullptr);
-}
-
-TEST_F(WholeLevel, OverdubNamesReplaceTheHostsNames) {
-  SECTOR_OVERDUB od = {};
-  strcpy(od.szSoundName, "WATER.VOC");
-  strcpy(od.szSectorName, "Renamed Hall");
-  AddToOverdubTable(OFT_SECTOR, 0x200, 0, &od, sizeof(od));
-  // Names that fill the overdub's arrays are cut to the record's arrays.
-  memset(od.szSoundName, 'q', sizeof(od.szSoundName));
-  memset(od.szSectorName, 'n', sizeof(od.szSectorName));
-  AddToOverdubTable(OFT_SECTOR, 0x300, 0, &od, sizeof(od));
-  // Keyed by the sector's tag, not its ordinal.
-  strcpy(od.szSectorName, "ordinal");
-  AddToOverdubTable(OFT_SECTOR, 0, 0, &od, sizeof(od));
-
-  Fixup_AddWholeLevel(FakeHost);
+  EXPECT_STREQ(FixupSector(0x100)->szSoundName, "STEP");
   EXPECT_STREQ(FixupSector(0x100)->szSectorName, "Entry");
   EXPECT_STREQ(FixupSector(0x200)->szSoundName, "WATER");
   EXPECT_STREQ(FixupSector(0x200)->szSectorName, "Renamed Hall");
   EXPECT_EQ(std::string(FixupSector(0x300)->szSoundName), std::string(39, 'q'));
   EXPECT_EQ(std::string(FixupSector(0x300)->szSectorName), std::string(79, 'n'));
-}
+  EXPECT_EQ(FixupSector(0x300)->wLight, 12);
+  // An unterminated sound from the host is mended to 39 characters.
+  EXPECT_EQ(std::string(FixupSector(0x400)->szSoundName), std::string(39, 'Z'));
 
-TEST_F(WholeLevel, ReExportReplacesInPlace) {
-  SECTOR_DATA sd = {};
-  sd.dwSectorTag = 0x300;
-  strcpy(sd.szSectorName, "Before");
-  AddToFixupTable(OFT_SECTOR, 0x300, 0, &sd, sizeof(sd));
-  WALL_DATA wd = {};
-  AddToFixupTable(OFT_WALL, 0x300, 0x31, &wd, sizeof(wd));
-  Fixup_AddWholeLevel(FakeHost);
-  std::string first = FormatAll();
-  Fixup_AddWholeLevel(FakeHost);
-  EXPECT_EQ(FormatAll(), first);
-  EXPECT_EQ(ChangeTables_Count(ofMaster), 7);
-  EXPECT_EQ(ofMaster->dwModTag1, 0x300u);
-  EXPECT_EQ(ofMaster->ofNextFixup->dwModTag2, 0x31u);
-  EXPECT_STREQ(FixupSector(0x300)->szSectorName, "Pit");
-}
-
-TEST_F(WholeLevel, NoSectorsRecordsNothing) {
+  // No sectors, or no host: nothing asked further, nothing recorded.
   fhLevel.clear();
+  fhCalls.clear();
   EXPECT_EQ(Fixup_AddWholeLevel(FakeHost).iSectors, 0);
   EXPECT_EQ(fhCalls, std::vector<std::string>{"S1:0"});
-  EXPECT_EQ(ofMaster, nullptr);
   EXPECT_EQ(Fixup_AddWholeLevel(nullptr).iSectors, 0);
+  EXPECT_EQ(ChangeTables_Count(ofMaster), 7);
 }
 
 TEST_F(WholeLevel, HostThatNeverRunsOutOfWallsIsCut) {
@@ -202,14 +162,13 @@ TEST_F(WholeLevel, HostThatNeverRunsOutOfWallsIsCut) {
 // Out of memory part-way: the export goes on, counts what it could not
 // keep, and the table holds the rest in the level's order, ready to save.
 TEST_F(WholeLevel, RecordsThatCannotBeKeptAreCounted) {
-  const struct {
-    long nAllowed;
-    long nFailing;
-    int iNotRecorded;
-  } cases[] = {{0, -1, 7}, {1000, 0, 0}, {0, 1, -1}, {3, 2, -1}, {6, -1, -1}};
+  // iNotRecorded -1: any number.
+  // clang-format off
+  const struct { long nAllowed, nFailing; int iNotRecorded; } cases[] = {
+      {0, -1, 7}, {1000, 0, 0}, {0, 1, -1}, {3, 2, -1}, {6, -1, -1}};
+  // clang-format on
   for (const auto &c : cases) {
-    SCOPED_TRACE(c.nAllowed);
-    SCOPED_TRACE(c.nFailing);
+    SCOPED_TRACE(testing::Message() << c.nAllowed << " then " << c.nFailing);
     FreeChangeTables();
     ASSERT_TRUE(ChangeTables_SelectLevel("L"));
     ChangeTables_FailAllocations(c.nAllowed, c.nFailing);
@@ -227,8 +186,6 @@ TEST_F(WholeLevel, RecordsThatCannotBeKeptAreCounted) {
       if (k < keys.size() && keys[k] == want)
         k++;
     EXPECT_EQ(k, keys.size());
-    std::string s = FormatAll();
-    EXPECT_EQ(s.substr(s.size() - 13), "FIXUP: DONE\r\n");
     // A second export with memory records the missing ones too.
     EXPECT_EQ(Fixup_AddWholeLevel(FakeHost).iNotRecorded, 0);
     if (r.iNotRecorded < 7) {
@@ -239,20 +196,33 @@ TEST_F(WholeLevel, RecordsThatCannotBeKeptAreCounted) {
 }
 
 // The export records into the selected level and reads that level's
-// overdubs only.
-TEST_F(WholeLevel, RecordsIntoTheSelectedLevel) {
-  SECTOR_OVERDUB od = {};
-  strcpy(od.szSectorName, "Named in A");
+// overdubs only. Exported again, records keep their places (those recorded
+// before the first export too) and the file stays the same.
+TEST_F(WholeLevel, RecordsIntoTheSelectedLevelInPlace) {
+  SECTOR_OVERDUB od = {"", "Named in A"};
   ASSERT_TRUE(ChangeTables_SelectLevel("A"));
   AddToOverdubTable(OFT_SECTOR, 0x100, 0, &od, sizeof(od));
+  SECTOR_DATA sd = {};
+  sd.dwSectorTag = 0x300;
+  AddToFixupTable(OFT_SECTOR, 0x300, 0, &sd, sizeof(sd));
+  WALL_DATA wd = {};
+  AddToFixupTable(OFT_WALL, 0x300, 0x31, &wd, sizeof(wd));
   ASSERT_TRUE(ChangeTables_SelectLevel("B"));
   Fixup_AddWholeLevel(FakeHost);
   EXPECT_STREQ(FixupSector(0x100)->szSectorName, "Entry");
   ASSERT_TRUE(ChangeTables_SelectLevel("A"));
-  EXPECT_EQ(ofMaster, nullptr);
   Fixup_AddWholeLevel(FakeHost);
+  std::string first, again;
+  Fixup_FormatAll(first);
+  Fixup_AddWholeLevel(FakeHost);
+  Fixup_FormatAll(again);
+  EXPECT_EQ(again, first);
   EXPECT_STREQ(FixupSector(0x100)->szSectorName, "Named in A");
-  EXPECT_EQ(ChangeTables_Count(ChangeTables_LevelFixups(0)), 7);
+  EXPECT_STREQ(FixupSector(0x300)->szSectorName, "Pit");
+  std::vector<std::string> keys = Keys(ofMaster);
+  EXPECT_EQ(std::vector<std::string>(keys.begin(), keys.begin() + 2),
+            (std::vector<std::string>{"0:300,0", "1:300,31"}));
+  EXPECT_EQ(keys.size(), 7u);
   EXPECT_EQ(ChangeTables_Count(ChangeTables_LevelFixups(1)), 7);
 }
 

@@ -2,14 +2,13 @@
 
 #include <stdlib.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "palgrid.h"
 
 namespace {
 
-// Cell k shows k + 1, so no cell looks like a separator (0).
+// Cell k shows k + 1, so no cell looks like a separator (0) but cell 255.
 std::vector<uint8_t> CountingTable() {
   std::vector<uint8_t> t(256);
   for (int k = 0; k < 256; k++)
@@ -30,30 +29,28 @@ struct Grid {
   }
 };
 
-// Screen columns (or rows) where a new band starts, for a side of n pixels.
-std::vector<int> BandStarts(const Grid &g, bool bColumns) {
-  std::vector<int> starts;
-  int n = bColumns ? g.x : g.y;
-  for (int i = 0; i < n; i++) {
-    // A full separator column/row is 0 all along the middle of the other axis.
-    bool bBlank = bColumns ? g.At(i, g.y / 2 + 1) == 0 && g.At(i, 1) == 0
-                           : g.At(g.x / 2 + 1, i) == 0 && g.At(1, i) == 0;
+// Screen columns (or rows) that are separator lines: 0 all along.
+std::vector<int> Lines(const Grid &g, bool bColumns) {
+  std::vector<int> lines;
+  for (int i = 0; i < (bColumns ? g.x : g.y); i++) {
+    bool bBlank = true;
+    for (int j = 0; j < (bColumns ? g.y : g.x); j++)
+      bBlank = bBlank && (bColumns ? g.At(i, j) : g.At(j, i)) == 0;
     if (bBlank)
-      starts.push_back(i);
+      lines.push_back(i);
   }
-  return starts;
+  return lines;
 }
 
 TEST(PalGrid, SizesAndRowPadding) {
-  struct Case {
-    int x, y;
-    size_t cbRow, cbSize;
-  } cases[] = {
+  // clang-format off
+  const struct { int x, y; size_t cbRow, cbSize; } cases[] = {
       {100, 100, 100, 10000}, {98, 100, 100, 10000},   {97, 3, 100, 300}, {1, 1, 4, 4},
       {16, 16, 16, 256},      {0, 10, 0, 0},           {10, 0, 12, 0},    {-5, 5, 0, 0},
       {5, -5, 8, 0},          {100000, 10, 100000, 0},
   };
-  for (const Case &c : cases) {
+  // clang-format on
+  for (const auto &c : cases) {
     SCOPED_TRACE(testing::Message() << c.x << " by " << c.y);
     EXPECT_EQ(PalGrid_RowBytes(c.x), c.cbRow);
     EXPECT_EQ(PalGrid_BufferSize(c.x, c.y), c.cbSize);
@@ -67,57 +64,27 @@ TEST(PalGrid, SizesAndRowPadding) {
   free(p);
 }
 
-TEST(PalGrid, HundredByHundredBandsAndSeparators) {
+// 16 column bands with a one-pixel line at the left of each but the first,
+// 16 row bands with one at the bottom of each (the window's bottom row too);
+// cells run down each column first, and nothing else is 0.
+TEST(PalGrid, CellsRunDownEachColumnBetweenOnePixelLines) {
   std::vector<uint8_t> t = CountingTable();
-  Grid g(100, 100, t);
-  // Columns start where (px * 16) / 100 changes; each but the first has a
-  // one-pixel line at its left edge.
-  std::vector<int> expected;
-  for (int px = 1; px < 100; px++)
-    if (px * 16 / 100 != (px - 1) * 16 / 100)
-      expected.push_back(px);
-  ASSERT_EQ(expected.size(), 15u);
-  EXPECT_EQ(BandStarts(g, true), expected);
-  for (size_t i = 1; i < expected.size(); i++) {
-    int iWidth = expected[i] - expected[i - 1];
-    EXPECT_TRUE(iWidth == 6 || iWidth == 7) << iWidth;
-  }
-  // Row bands: a line at the bottom edge of each, the window's bottom row too.
-  std::vector<int> rows = BandStarts(g, false);
-  ASSERT_EQ(rows.size(), 16u);
-  EXPECT_EQ(rows.back(), 99);
-  for (size_t i = 0; i + 1 < rows.size(); i++) {
-    int sy = rows[i];
-    EXPECT_EQ((sy + 1) * 16 / 100, sy * 16 / 100 + 1) << "line at the bottom of band " << i;
-  }
-  // Nothing but separators is 0 (apart from cell 255, whose k + 1 wraps).
-  for (int sy = 0; sy < 100; sy++) {
-    for (int px = 0; px < 94; px++) {
-      if (g.At(px, sy) == 0) {
-        EXPECT_TRUE(std::find(rows.begin(), rows.end(), sy) != rows.end() ||
-                    std::find(expected.begin(), expected.end(), px) != expected.end())
-            << px << "," << sy;
-      }
-    }
-  }
-}
-
-TEST(PalGrid, CellsRunDownEachColumnFirst) {
-  std::vector<uint8_t> t = CountingTable();
-  struct Case {
-    int x, y;
-  } sizes[] = {{100, 100}, {98, 100}, {320, 200}, {50, 48}};
-  for (const Case &s : sizes) {
+  // clang-format off
+  const struct { int x, y; } sizes[] = {{100, 100}, {98, 100}, {320, 200}, {50, 48}};
+  // clang-format on
+  for (const auto &s : sizes) {
     SCOPED_TRACE(testing::Message() << s.x << " by " << s.y);
     Grid g(s.x, s.y, t);
-    EXPECT_EQ(g.At(0, 0), 1); // cell 0 at the top left
+    std::vector<int> cols = Lines(g, true), rows = Lines(g, false);
+    ASSERT_EQ(cols.size(), 15u);
+    ASSERT_EQ(rows.size(), 16u);
+    EXPECT_EQ(rows.back(), s.y - 1);
     for (int k = 0; k < 256; k++) {
+      // Every pixel of the cell's band, between its lines.
       int c = k / 16, r = k % 16;
-      // Lines run along a column band's left edge and a row band's bottom
-      // edge: take the band's last column and first row.
-      int px = ((c + 1) * s.x + 15) / 16 - 1;
-      int sy = (r * s.y + 15) / 16;
-      ASSERT_EQ(g.At(px, sy), (uint8_t)(k + 1)) << "cell " << k;
+      for (int px = c == 0 ? 0 : cols[c - 1] + 1; px < (c == 15 ? s.x : cols[c]); px++)
+        for (int sy = r == 0 ? 0 : rows[r - 1] + 1; sy < rows[r]; sy++)
+          ASSERT_EQ(g.At(px, sy), (uint8_t)(k + 1)) << "cell " << k << " at " << px << "," << sy;
     }
     // Padding bytes are 0.
     size_t cbRow = PalGrid_RowBytes(s.x);
@@ -137,10 +104,8 @@ TEST(PalGrid, TinyWindows) {
   Grid two(1, 2, t);
   EXPECT_EQ(two.At(0, 0), 0);
   EXPECT_EQ(two.At(0, 1), 0);
-  Grid narrow(16, 16, t); // every band one pixel: all columns but the first are lines
-  for (int sy = 0; sy < 16; sy++)
-    for (int px = 1; px < 16; px++)
-      ASSERT_EQ(narrow.At(px, sy), 0);
+  Grid narrow(16, 16, t); // every band one pixel: every row is a line
+  EXPECT_EQ(Lines(narrow, false).size(), 16u);
 }
 
 } // namespace

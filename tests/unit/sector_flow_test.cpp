@@ -72,10 +72,10 @@ protected:
 };
 
 TEST_F(SectorFlow, ConversionsBothWays) {
-  const struct {
-    uint32_t dwFlag1;
-    const char *szName, *szSound;
-  } cases[] = {{0x21, "Great Hall", "STONE"}, {0, "", ""}, {0xFFFFFFFF, "a b", "X"}};
+  // clang-format off
+  const struct { uint32_t dwFlag1; const char *szName, *szSound; } cases[] = {
+      {0x21, "Great Hall", "STONE"}, {0, "", ""}, {0xFFFFFFFF, "a b", "X"}};
+  // clang-format on
   for (const auto &c : cases) {
     SECTOR_DATA sd = Sector(0xB0, c.szName, c.szSound, c.dwFlag1);
     WINSEC_RESULTS *wr = MakeWRFromSectorData(&sd);
@@ -152,24 +152,10 @@ TEST_F(SectorFlow, FloatFieldsKeepTheirBits) {
   KillWR(wr);
 }
 
-TEST_F(SectorFlow, ApplySendsTheSoundWithoutExtension) {
-  const char *cases[][2] = {{"STONE.VOC", "STONE"}, {"A.B.C", "A"}, {"PLAIN", "PLAIN"}};
-  for (const auto &c : cases) {
-    SECTOR_DATA sd = Sector(0xA0, "Great Hall", "", 0x21);
-    WINSEC_RESULTS *wr = MakeWRFromSectorData(&sd);
-    strcpy(wr->szStepSoundName, c[0]);
-    EXPECT_TRUE(PostSectorResults(FakeHost, wr));
-    EXPECT_STREQ(fsSent.back().szSoundName, c[1]);
-    EXPECT_EQ(fsSent.back().dwFlag2, 0u);
-    const SECTOR_OVERDUB *pod = (const SECTOR_OVERDUB *)FindAnOverdub(OFT_SECTOR, 0xA0, 0);
-    EXPECT_STREQ(pod->szSoundName, c[1]);
-    EXPECT_STREQ(pod->szSectorName, "Great Hall");
-    EXPECT_TRUE(Same(*(const SECTOR_DATA *)FixupPayload(ofMaster), fsSent.back()));
-    KillWR(wr);
-  }
-}
-
-TEST_F(SectorFlow, ReadLaysNamesOverAndRevertGoesBackToTheFirstRead) {
+// A read lays the recorded names over the host's and keeps the first read
+// as the revert state. Each apply sends the sound without its extension,
+// records the names and what the game got; a revert sends the first read.
+TEST_F(SectorFlow, ReadApplyAndRevert) {
   SECTOR_OVERDUB od = {"DRIP.WAV", "Renamed"};
   AddToOverdubTable(OFT_SECTOR, 0xA0, 0, &od, sizeof(od));
   SECTOR_DATA first = Sector(0xA0, "Renamed", "DRIP", 0x21);
@@ -180,10 +166,17 @@ TEST_F(SectorFlow, ReadLaysNamesOverAndRevertGoesBackToTheFirstRead) {
   EXPECT_STREQ(wr->szStepSoundName, "DRIP");
   EXPECT_TRUE(Same(*(const SECTOR_DATA *)FindRevertTableEntry(OFT_SECTOR, 0xA0, 0), first));
   EXPECT_TRUE(fsSent.empty() && ofMaster == nullptr); // reading sends and writes nothing
-  for (int i = 0; i < 3; i++) {
-    wr->iSecLight = 20 + i;
-    strcpy(wr->szStepSoundName, "OTHER.VOC");
-    PostSectorResults(FakeHost, wr);
+  const char *sounds[][2] = {{"STONE.VOC", "STONE"}, {"A.B.C", "A"}, {"PLAIN", "PLAIN"}};
+  for (const auto &c : sounds) {
+    wr->iSecLight++;
+    strcpy(wr->szStepSoundName, c[0]);
+    EXPECT_TRUE(PostSectorResults(FakeHost, wr));
+    EXPECT_STREQ(fsSent.back().szSoundName, c[1]);
+    EXPECT_EQ(fsSent.back().dwFlag2, 0u);
+    const SECTOR_OVERDUB *pod = (const SECTOR_OVERDUB *)FindAnOverdub(OFT_SECTOR, 0xA0, 0);
+    EXPECT_STREQ(pod->szSoundName, c[1]);
+    EXPECT_STREQ(pod->szSectorName, "Renamed");
+    EXPECT_TRUE(Same(*(const SECTOR_DATA *)FixupPayload(ofMaster), fsSent.back()));
     fsSectors[0] = fsSent.back();
     KillWR(wr);
     wr = Sector_ReadForEditor(FakeHost, 0xA0, &iStatus, &bKept);

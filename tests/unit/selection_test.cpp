@@ -26,61 +26,39 @@ protected:
   }
 };
 
-TEST_F(SelectionTest, AddKeepsOneEntryPerWall) {
-  AddWallToSelectedList(4);
-  AddWallToSelectedList(9);
-  AddWallToSelectedList(4);
-  EXPECT_EQ(List(), (std::vector<int>{4, 9}));
-  EXPECT_EQ(IsWallInSelectionList(9), 1);
-  EXPECT_EQ(IsWallInSelectionList(5), 0);
-}
-
-TEST_F(SelectionTest, ToggleRemovesInPlaceAndAppendsAtTheEnd) {
-  for (int w : {1, 2, 3, 4})
-    AddWallToSelectedList(w);
+TEST_F(SelectionTest, AddToggleAndClear) {
+  for (int w : {1, 2, 3, 2, 4})
+    AddWallToSelectedList(w); // one entry per wall
   ToggleWallInSelectedList(2);
-  EXPECT_EQ(List(), (std::vector<int>{1, 3, 4}));
+  EXPECT_EQ(List(), (std::vector<int>{1, 3, 4})); // removed in place
   ToggleWallInSelectedList(2);
-  EXPECT_EQ(List(), (std::vector<int>{1, 3, 4, 2}));
-  ToggleWallInSelectedList(2); // last entry
-  ToggleWallInSelectedList(1); // first entry
+  EXPECT_EQ(List(), (std::vector<int>{1, 3, 4, 2})); // and appended at the end
+  ToggleWallInSelectedList(2);                       // the last entry
+  ToggleWallInSelectedList(1);                       // the first entry
   EXPECT_EQ(List(), (std::vector<int>{3, 4}));
-}
-
-TEST_F(SelectionTest, FullListChangesNeither) {
+  EXPECT_EQ(IsWallInSelectionList(4) * 10 + IsWallInSelectionList(1), 10);
+  // Indices outside the wall range are ignored.
+  for (int w : {-1, -32768, KRED_MAX_SELECTIONS, 65536 + 3, 70000}) {
+    AddWallToSelectedList(w);
+    ToggleWallInSelectedList(w);
+    EXPECT_EQ(IsWallInSelectionList(w), 0) << w;
+  }
+  EXPECT_EQ(List(), (std::vector<int>{3, 4}));
+  ClearWallSelection();
+  EXPECT_EQ(IsWallInSelectionList(3), 0);
+  // A full list changes neither way.
   for (int w = 0; w < KRED_MAX_SELECTIONS; w++)
     AddWallToSelectedList(KRED_MAX_SELECTIONS - 1 - w);
-  ASSERT_EQ(wCurrentWallSelections.load(), KRED_MAX_SELECTIONS);
   std::vector<int> full = List();
+  ASSERT_EQ(full.size(), (size_t)KRED_MAX_SELECTIONS);
   ToggleWallInSelectedList(50); // listed, but not removed
   AddWallToSelectedList(50);
   EXPECT_EQ(List(), full);
 }
 
-TEST_F(SelectionTest, IndicesOutsideTheWallRangeAreIgnored) {
-  AddWallToSelectedList(3);
-  for (int w : {-1, -32768, KRED_MAX_SELECTIONS, 65536 + 3, 70000}) {
-    SCOPED_TRACE(w);
-    AddWallToSelectedList(w);
-    ToggleWallInSelectedList(w);
-    EXPECT_EQ(IsWallInSelectionList(w), 0);
-  }
-  EXPECT_EQ(List(), (std::vector<int>{3}));
-}
-
-TEST_F(SelectionTest, ClearEmptiesTheList) {
-  AddWallToSelectedList(3);
-  ClearWallSelection();
-  EXPECT_TRUE(List().empty());
-  EXPECT_EQ(IsWallInSelectionList(3), 0);
-}
-
-} // namespace
-
 // Wall picks are indices into one snapshot's wall array: they must never
 // outlive the sector they were made in, whatever the host's thread publishes
 // between the editor's reads.
-namespace {
 
 // A square room of four walls; wall i of sector s carries the tag s * 100 + i.
 // The player stands at its centre facing +y, so wall 0 (the north wall) is
@@ -99,16 +77,13 @@ struct Room {
   }
 };
 
-class SelectionSectorTest : public SelectionTest {};
-
-TEST_F(SelectionSectorTest, PicksNeverOutliveTheirSector) {
+TEST_F(SelectionTest, PicksNeverOutliveTheirSector) {
   // Steps of one interleaving, in order: the editor begins a read (R), the
   // host publishes sector 1 or 2 (1, 2), the editor picks walls 1 and 3 by
-  // box and marks wall 2 as faced (P), the editor ends its read (E).
-  struct {
-    const char *szSteps;
-    std::vector<int> wantList; // at the next read, which sees sector 2
-  } const cases[] = {
+  // box and marks wall 2 as faced (P), the editor ends its read (E). The
+  // list wanted at the next read, which sees sector 2.
+  // clang-format off
+  const struct { const char *szSteps; std::vector<int> wantList; } cases[] = {
       // The host moves on while the editor is still drawing sector 1.
       {"1 R 2 P E", {}},
       {"1 R P 2 E", {}},
@@ -119,6 +94,7 @@ TEST_F(SelectionSectorTest, PicksNeverOutliveTheirSector) {
       // Sector 2 twice: its picks stay.
       {"2 R P 2 E", {1, 3}},
   };
+  // clang-format on
   Room room1(1), room2(2);
   for (const auto &c : cases) {
     SCOPED_TRACE(c.szSteps);
@@ -165,23 +141,22 @@ TEST_F(SelectionSectorTest, PicksNeverOutliveTheirSector) {
   }
 }
 
-TEST_F(SelectionSectorTest, TargetedWallsComeFromTheSnapshotRead) {
+TEST_F(SelectionTest, TargetedWallsComeFromTheSnapshotRead) {
   // The room plus a wall off to the side (index 4, never faced).
   Room room(7);
   WALL_VERTEXES wv[5] = {room.wv[0], room.wv[1], room.wv[2], room.wv[3], {799, 50, -10, 60, -10}};
   room.eup.fpWSet = wv;
   room.eup.iWallCount = 5;
-  struct {
-    int16_t sAngle; // 0 faces wall 0, 8192 wall 2
-    std::vector<int> picks;
-    int iFaced; // iSelWall as the last repaint left it
-    int iWantTargeted;
-    std::vector<uint32_t> wantTags;
-  } const cases[] = {
-      {0, {}, 0, 0, {700}},         {8192, {}, 2, 2, {702}}, {0, {3, 1}, -1, 3, {703, 701}},
+  // The heading (0 faces wall 0, 8192 wall 2), the picks, the faced wall as
+  // the last repaint left it, and what the commands then act on.
+  // clang-format off
+  const struct { int16_t sAngle; std::vector<int> picks; int iFaced, iWantTargeted;
+                 std::vector<uint32_t> wantTags; } cases[] = {
+      {0, {}, 0, 0, {700}}, {8192, {}, 2, 2, {702}}, {0, {3, 1}, -1, 3, {703, 701}},
       {0, {}, -1, 0, {}},           // no faced wall at the last repaint: nothing to gather
       {0, {150, 4}, -1, -1, {799}}, // a pick beyond the snapshot's walls
   };
+  // clang-format on
   for (const auto &c : cases) {
     SCOPED_TRACE(c.iWantTargeted);
     Selection_Reset();

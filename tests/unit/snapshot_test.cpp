@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "snapshot.h"
+#include "test_values.h"
 
 namespace {
 
@@ -19,18 +20,9 @@ struct Update {
       walls.push_back({(uint32_t)(n * 1000 + i), (float)n, (float)i, (float)n, (float)i});
     for (int i = 0; i < nActors; i++)
       actors.push_back({(int16_t)n, 0, (float)n, (float)i, 1, (uint32_t)i});
-    memset(&eup, 0, sizeof(eup));
-    eup.x = (float)n;
-    eup.z = (float)-n;
-    eup.sAngle = (int16_t)n;
-    eup.dwSectorHandle = dwSector;
-    eup.wSectorNumber = (uint16_t)n;
-    eup.iWallCount = nWalls;
-    eup.fpWSet = walls.data();
-    eup.iActorCount = nActors;
-    eup.pp = actors.data();
-    eup.ruCurrent.peakActiveWindows = n;
-    eup.ruCurrent.numSectorsVisited = n;
+    eup = EDITOR_UPDATE_POSITION{
+        (float)n, (float)-n, (int16_t)n,   0,       dwSector,      (uint16_t)n,
+        0,        nWalls,    walls.data(), nActors, actors.data(), {n, 0, 0, 0, 0, 0, 0, 0, n}};
   }
 };
 
@@ -66,23 +58,15 @@ TEST_F(SnapshotTest, CopiesIntoTheOtherSlotAndFlips) {
   ASSERT_EQ(Snapshot_Publish(&u.eup), 1u);
   EXPECT_EQ(ipvSide.load(), 1);
   const EDITOR_VIEW &pv = pvSet[1];
-  EXPECT_EQ(pv.x, 5.0f);
-  EXPECT_EQ(pv.y, -5.0f);
-  EXPECT_EQ(pv.sAngle, 5);
-  EXPECT_EQ(pv.dwSectorHandle, 77u);
-  EXPECT_EQ(pv.wSectorNumber, 5);
-  EXPECT_EQ(pv.ruData.numSectorsVisited, 5);
+  EXPECT_EQ(V(pv.x, pv.y, pv.sAngle, pv.dwSectorHandle, pv.wSectorNumber,
+              pv.ruData.numSectorsVisited, pv.iWallCount, pv.iActorCount),
+            V(5, -5, 5, 77, 5, 5, 3, 2));
   EXPECT_EQ(gruPoint.load(), &pvSet[1].ruData);
-  ASSERT_EQ(pv.iWallCount, 3);
   EXPECT_EQ(memcmp(pv.fpWSet, u.walls.data(), 3 * sizeof(WALL_VERTEXES)), 0);
-  ASSERT_EQ(pv.iActorCount, 2);
   EXPECT_EQ(memcmp(pv.pp, u.actors.data(), 2 * sizeof(EDITOR_OBJECT)), 0);
-
   Update u2(6);
   ASSERT_EQ(Snapshot_Publish(&u2.eup), 1u);
-  EXPECT_EQ(ipvSide.load(), 0);
-  EXPECT_EQ(pvSet[0].x, 6.0f);
-  EXPECT_EQ(pvSet[1].x, 5.0f);
+  EXPECT_EQ(V(ipvSide.load(), pvSet[0].x, pvSet[1].x), V(0, 6, 5));
   EXPECT_EQ(gruPoint.load(), &pvSet[0].ruData);
 }
 
@@ -135,31 +119,26 @@ TEST_F(SnapshotTest, CountsAreClampedToCapacity) {
   std::vector<EDITOR_OBJECT> actors(150);
   for (size_t i = 0; i < walls.size(); i++)
     walls[i].dwWallTag = (uint32_t)i;
-  struct {
-    int32_t iWalls;
-    bool bWallArray;
-    int32_t iActors;
-    bool bActorArray;
-    int32_t iWantWalls;
-    int32_t iWantActors;
-  } const cases[] = {
-      {-5, true, -1, true, 0, 0},       {0, true, 0, true, 0, 0},
-      {10, false, 10, false, 0, 0},     {250, true, 150, true, 200, 100},
-      {200, true, 100, true, 200, 100}, {7, true, 3, true, 7, 3},
-  };
+  // Counts, whether the arrays are there, and the counts copied.
+  // clang-format off
+  const struct { int32_t iWalls; bool bWalls; int32_t iActors; bool bActors; int iWantW, iWantA; }
+  cases[] = {{-5, true, -1, true, 0, 0}, {0, true, 0, true, 0, 0}, {10, false, 10, false, 0, 0},
+             {250, true, 150, true, 200, 100}, {200, true, 100, true, 200, 100},
+             {7, true, 3, true, 7, 3}};
+  // clang-format on
   for (const auto &c : cases) {
     SCOPED_TRACE(c.iWalls);
     EDITOR_UPDATE_POSITION eup = {};
     eup.iWallCount = c.iWalls;
-    eup.fpWSet = c.bWallArray ? walls.data() : nullptr;
+    eup.fpWSet = c.bWalls ? walls.data() : nullptr;
     eup.iActorCount = c.iActors;
-    eup.pp = c.bActorArray ? actors.data() : nullptr;
+    eup.pp = c.bActors ? actors.data() : nullptr;
     ASSERT_EQ(Snapshot_Publish(&eup), 1u);
     const EDITOR_VIEW &pv = pvSet[ipvSide.load()];
-    EXPECT_EQ(pv.iWallCount, c.iWantWalls);
-    EXPECT_EQ(pv.iActorCount, c.iWantActors);
-    if (c.iWantWalls) {
-      EXPECT_EQ(pv.fpWSet[c.iWantWalls - 1].dwWallTag, (uint32_t)c.iWantWalls - 1);
+    EXPECT_EQ(pv.iWallCount, c.iWantW);
+    EXPECT_EQ(pv.iActorCount, c.iWantA);
+    if (c.iWantW) {
+      EXPECT_EQ(pv.fpWSet[c.iWantW - 1].dwWallTag, (uint32_t)c.iWantW - 1);
     }
   }
 }

@@ -11,14 +11,9 @@
 
 namespace {
 
-struct LabelCase {
-  int i;
-  const char *szHost;
-  const char *szLabel;
-};
-
 TEST(TextureLabel, Examples) {
-  const LabelCase cases[] = {
+  // clang-format off
+  const struct { int i; std::string sHost, sLabel; } cases[] = {
       {3, "A\\B\\WALL1.PCX", " 3) ALL1   \\W"},
       {0, "WALL1.PCX", " 0) LL1    WA"},
       {12, "X\\STONE.BM", "12) TONE   \\S"}, // backslash at index 1
@@ -26,147 +21,76 @@ TEST(TextureLabel, Examples) {
       {598, "DIR\\LONGTEXTURENAME", "598) ONGTEXTURENAME\\L"},
       {1, "D\\XAB.C.D", " 1) AB     \\X"}, // cut at the first dot
       {2, "AB", " 2)        AB"},
-      {0, "A", " 0)        A"},
       {0, "", " 0)        "},
       {7, "DIR\\", " 7)        \\"}, // trailing backslash
+      {1, "D\\" + std::string(300, 'N') + ".PCX", " 1) " + std::string(85, 'N')}, // cut to 89
   };
-  for (const LabelCase &c : cases) {
-    SCOPED_TRACE(c.szHost);
-    char sz[90];
+  // clang-format on
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.sHost);
+    char sz[100];
     memset(sz, 'x', sizeof(sz));
-    Textures_MakeLabel(sz, c.i, c.szHost);
-    EXPECT_STREQ(sz, c.szLabel);
+    Textures_MakeLabel(sz, c.i, c.sHost.c_str());
+    EXPECT_EQ(sz, c.sLabel);
+    EXPECT_EQ(sz[90], 'x'); // nothing written past the 90-byte label
   }
 }
 
-TEST(TextureLabel, LongNameIsCutTo89) {
-  std::string s = "D\\" + std::string(300, 'N') + ".PCX";
-  char sz[100];
-  memset(sz, 'x', sizeof(sz));
-  Textures_MakeLabel(sz, 1, s.c_str());
-  EXPECT_EQ(strlen(sz), 89u);
-  EXPECT_EQ(sz[95], 'x'); // nothing written past the 90-byte label
-  EXPECT_EQ(std::string(sz, 4), " 1) ");
-}
-
-class TextureTable : public ::testing::Test {
-protected:
-  void SetUp() override { ASSERT_TRUE(Textures_Alloc()); }
-  void TearDown() override { Textures_Free(); }
-
-  // A host list of n generated names and its terminating entry.
-  void MakeList(int n) {
-    names.clear();
-    list.clear();
-    for (int i = 0; i < n; i++) {
-      char sz[32];
-      snprintf(sz, sizeof(sz), "T\\TEX%d.PCX", i);
-      names.push_back(sz);
-    }
-    for (int i = 0; i < n; i++)
-      list.push_back({(uint16_t)(i + 1), (uint16_t)(2 * i), names[i].c_str()});
-    list.push_back({0, 0, nullptr});
-  }
-
+// The names an index gives, for a list of n generated textures (null: no
+// list at all, -1: no table).
+std::vector<std::string> NamesAfter(int n, const std::vector<int32_t> &indices) {
   std::vector<std::string> names;
   std::vector<SHARED_TEXTURE_DATA> list;
-};
-
-void ExpectTerminator(int i) {
-  EXPECT_STREQ(feTextures[i].szFile, "---");
-  EXPECT_STREQ(feTextures[i].szName, "---");
-}
-
-TEST_F(TextureTable, BuildCopiesNamesSizesAndEndsWithTerminator) {
-  MakeList(3);
-  EXPECT_EQ(Textures_Build(list.data()), 3);
-  EXPECT_EQ(Textures_Count(), 3);
-  EXPECT_STREQ(feTextures[2].szFile, "T\\TEX2.PCX");
-  EXPECT_STREQ(feTextures[2].szName, " 2) EX2    \\T");
-  EXPECT_EQ(feTextures[2].w, 3);
-  EXPECT_EQ(feTextures[2].h, 4);
-  ExpectTerminator(3);
-}
-
-TEST_F(TextureTable, EmptyOrMissingListLeavesOnlyTheTerminator) {
-  const SHARED_TEXTURE_DATA empty = {0, 0, nullptr};
-  for (const SHARED_TEXTURE_DATA *p : {&empty, (const SHARED_TEXTURE_DATA *)nullptr}) {
-    MakeList(5);
-    Textures_Build(list.data());
-    EXPECT_EQ(Textures_Build(p), 0);
-    EXPECT_EQ(Textures_Count(), 0);
-    ExpectTerminator(0);
-    EXPECT_STREQ(ReturnTextureName(0), "---");
-    EXPECT_STREQ(ReturnTextureName(1), "?");
+  for (int i = 0; i < n; i++) {
+    char sz[32];
+    snprintf(sz, sizeof(sz), "T\\TEX%d.PCX", i);
+    names.push_back(sz);
   }
+  for (int i = 0; i < n; i++)
+    list.push_back({(uint16_t)(i + 1), (uint16_t)(2 * i), names[(size_t)i].c_str()});
+  list.push_back({0, 0, nullptr});
+  if (n < 0)
+    Textures_Free();
+  else
+    EXPECT_EQ(Textures_Build(n == 0 ? nullptr : list.data()), n > 599 ? 599 : n);
+  std::vector<std::string> out;
+  for (int32_t i : indices)
+    out.push_back(ReturnTextureName(i));
+  return out;
 }
 
-TEST_F(TextureTable, TakesAtMost599) {
-  MakeList(700);
-  EXPECT_EQ(Textures_Build(list.data()), 599);
+typedef std::vector<std::string> Names;
+
+// Up to 599 textures, then the "---" terminator; "?" past it, "###" for
+// -2 and "-" for other negative indices. A shorter list hides the entries
+// of the one before.
+TEST(TextureTable, NamesUpToTheTerminator) {
+  ASSERT_TRUE(Textures_Alloc());
+  FILE_ENTRY *fe = feTextures;
+  ASSERT_TRUE(Textures_Alloc()); // twice keeps the same table
+  EXPECT_EQ(feTextures, fe);
+  EXPECT_EQ(NamesAfter(4, {-2, -1, -100, INT_MIN, 0, 3, 4, 5, 599, INT_MAX}),
+            (Names{"###", "-", "-", "-", "T\\TEX0.PCX", "T\\TEX3.PCX", "---", "?", "?", "?"}));
+  EXPECT_EQ(feTextures[3].w, 4);
+  EXPECT_EQ(feTextures[3].h, 6);
+  EXPECT_STREQ(feTextures[3].szName, " 3) EX3    \\T");
+  EXPECT_STREQ(feTextures[4].szName, "---");
+  EXPECT_EQ(NamesAfter(700, {598, 599, 600}), (Names{"T\\TEX598.PCX", "---", "?"}));
   EXPECT_EQ(Textures_Count(), 599);
-  EXPECT_STREQ(feTextures[598].szFile, "T\\TEX598.PCX");
-  ExpectTerminator(599);
-  EXPECT_STREQ(ReturnTextureName(598), "T\\TEX598.PCX");
-  EXPECT_STREQ(ReturnTextureName(599), "---");
-  EXPECT_STREQ(ReturnTextureName(600), "?");
-}
-
-TEST_F(TextureTable, LongHostNameIsCutTo79) {
+  EXPECT_EQ(NamesAfter(2, {1, 2, 5}), (Names{"T\\TEX1.PCX", "---", "?"}));
+  EXPECT_EQ(NamesAfter(0, {0, 1}), (Names{"---", "?"}));
+  const SHARED_TEXTURE_DATA empty = {0, 0, nullptr};
+  EXPECT_EQ(Textures_Build(&empty), 0);
+  EXPECT_EQ(ReturnTextureName(0), std::string("---"));
+  // A host name longer than the table's is cut to 79 characters.
   std::string s(200, 'Q');
   SHARED_TEXTURE_DATA l[2] = {{1, 1, s.c_str()}, {0, 0, nullptr}};
   EXPECT_EQ(Textures_Build(l), 1);
-  EXPECT_EQ(std::string(feTextures[0].szFile), std::string(79, 'Q'));
+  EXPECT_EQ(ReturnTextureName(0), std::string(79, 'Q'));
   EXPECT_EQ(strlen(feTextures[0].szName), 89u);
-}
-
-TEST_F(TextureTable, ReturnTextureName) {
-  MakeList(4);
-  Textures_Build(list.data());
-  struct {
-    int32_t i;
-    const char *sz;
-  } const cases[] = {{-2, "###"},
-                     {-1, "-"},
-                     {-100, "-"},
-                     {INT_MIN, "-"},
-                     {0, "T\\TEX0.PCX"},
-                     {3, "T\\TEX3.PCX"},
-                     // the terminator, then past it
-                     {4, "---"},
-                     {5, "?"},
-                     {599, "?"},
-                     {600, "?"},
-                     {INT_MAX, "?"}};
-  for (const auto &c : cases) {
-    SCOPED_TRACE(c.i);
-    EXPECT_STREQ(ReturnTextureName(c.i), c.sz);
-  }
-}
-
-TEST_F(TextureTable, RebuildWithShorterListHidesOldEntries) {
-  MakeList(10);
-  Textures_Build(list.data());
-  MakeList(2);
-  EXPECT_EQ(Textures_Build(list.data()), 2);
-  ExpectTerminator(2);
-  EXPECT_STREQ(ReturnTextureName(2), "---");
-  EXPECT_STREQ(ReturnTextureName(5), "?");
-}
-
-TEST(TextureTableAbsent, NamesWithoutATable) {
-  Textures_Free();
+  // No table: no terminator either.
+  EXPECT_EQ(NamesAfter(-1, {0, -2, -7}), (Names{"?", "###", "-"}));
   EXPECT_EQ(Textures_Count(), 0);
-  EXPECT_STREQ(ReturnTextureName(0), "?"); // no table, no terminator
-  EXPECT_STREQ(ReturnTextureName(-2), "###");
-  EXPECT_STREQ(ReturnTextureName(-7), "-");
-  // Alloc twice keeps the same table.
-  ASSERT_TRUE(Textures_Alloc());
-  FILE_ENTRY *fe = feTextures;
-  ASSERT_TRUE(Textures_Alloc());
-  EXPECT_EQ(feTextures, fe);
-  ExpectTerminator(0);
-  Textures_Free();
 }
 
 // Wakes and their tables, as steps on wakes named a, b, c: "T" takes a

@@ -28,25 +28,16 @@ protected:
   void TearDown() override { Textures_Build(nullptr); }
 };
 
+// Half a step is added and the result cut toward zero; "?" stays "?", and
+// with no usable step a value is left alone.
 TEST(WallEditorSnap, RoundsToTheStep) {
   const double dNan = nan("");
-  const struct {
-    double dIn, dStep, dOut;
-  } cases[] = {
-      {2.5, 1, 3},
-      {2.4, 1, 2},
-      {-1.3, 1, 0},
-      {-1.7, 1, -1},
-      {7, 1, 7},
-      {11, 8, 8},
-      {12, 8, 16},
-      {(double)6.6f, 1, 7},
-      {KRED_NOTHING, 1, KRED_NOTHING}, // "?" stays "?"
-      {5.5, 0, 5.5},
-      {5.5, -1, 5.5},
-      {5.5, dNan, 5.5}, // no usable step: left alone
-      {HUGE_VAL, 1, HUGE_VAL},
-  };
+  // clang-format off
+  const struct { double dIn, dStep, dOut; } cases[] = {
+      {2.5, 1, 3}, {2.4, 1, 2}, {-1.3, 1, 0}, {-1.7, 1, -1}, {7, 1, 7}, {11, 8, 8}, {12, 8, 16},
+      {(double)6.6f, 1, 7}, {KRED_NOTHING, 1, KRED_NOTHING}, {5.5, 0, 5.5}, {5.5, -1, 5.5},
+      {5.5, dNan, 5.5}, {HUGE_VAL, 1, HUGE_VAL}};
+  // clang-format on
   for (const auto &c : cases) {
     double d = c.dIn;
     SnapTo(&d, c.dStep);
@@ -58,11 +49,8 @@ TEST(WallEditorSnap, RoundsToTheStep) {
 }
 
 TEST_F(WallEditor, ScrollRangeComesFromTheTextureOrTheWidest) {
-  const struct {
-    int32_t iTexture;
-    bool bY;
-    int iPeriod, iMax;
-  } cases[] = {
+  // clang-format off
+  const struct { int32_t iTexture; bool bY; int iPeriod, iMax; } cases[] = {
       {0, false, 64, 63},         {0, true, 32, 31},
       {3, true, 128, 127},        {1, false, 0, 127},  // listed without a width: the widest, 128
       {2, true, 0, 127},                               // without a height: the tallest
@@ -71,6 +59,7 @@ TEST_F(WallEditor, ScrollRangeComesFromTheTextureOrTheWidest) {
       {4, false, 0, 127},         {600, false, 0, 127},
       {INT32_MIN, false, 0, 127}, {INT32_MAX, true, 0, 127},
   };
+  // clang-format on
   for (const auto &c : cases) {
     SCOPED_TRACE(testing::Message() << c.iTexture << (c.bY ? " Y" : " X"));
     EXPECT_EQ(WallEd_Period(c.iTexture, c.bY), c.iPeriod);
@@ -94,43 +83,23 @@ TEST_F(WallEditor, ScrollRangeComesFromTheTextureOrTheWidest) {
   Textures_Alloc();
 }
 
-TEST(WallEditorScroll, PositionsAndSteps) {
-  const struct {
-    double d;
-    int iPos;
-  } positions[] = {{KRED_NOTHING, 0}, {nan(""), 0}, {1e30, 63}, {-5, 0},    {-0.5, 0},
-                   {7.9, 7},          {63, 63},     {63.5, 63}, {-1e30, 0}, {HUGE_VAL, 63}};
+TEST(WallEditorScroll, PositionOfAValue) {
+  // clang-format off
+  const struct { double d; int iPos; } positions[] = {
+      {KRED_NOTHING, 0}, {nan(""), 0}, {1e30, 63}, {-5, 0}, {-0.5, 0}, {7.9, 7}, {63, 63},
+      {63.5, 63}, {-1e30, 0}, {HUGE_VAL, 63}};
+  // clang-format on
   for (const auto &c : positions)
     EXPECT_EQ(WallEd_ScrollPos(c.d, 0, 63), c.iPos) << c.d;
-
-  const struct {
-    int iPos, iCode, iThumb, iNew;
-  } steps[] = {
-      {10, 0, 0, 9},    {10, 1, 0, 11},  {10, 2, 0, 2},      {10, 3, 0, 18},
-      {10, 4, 40, 40},  {10, 5, 40, 40}, {10, 5, 0xFFFF, 0}, // the thumb's word is signed
-      {10, 4, 100, 63}, {10, 6, 0, 63},                      // "top" goes to the maximum
-      {10, 7, 0, 0},    {10, 8, 0, 10},  {63, 1, 0, 63},     {3, 2, 0, 0},
-      {0, 0, 0, 0},     {60, 3, 0, 63},
-  };
-  for (const auto &c : steps)
-    EXPECT_EQ(WallEd_ScrollStep(c.iPos, c.iCode, c.iThumb, 0, 63), c.iNew)
-        << c.iPos << " code " << c.iCode;
 }
 
 TEST_F(WallEditor, AnApplyLeavesWhatWasNotTouchedExactly) {
   // A wall as the game has it, and the record the dialog shows for it.
-  WALL_DATA wall = {112,
-                    0x4001,
-                    2,
-                    {0, 1.5f, 70.6f, -3.25f, 512, 0},
-                    {1, 0, 70.6f, 17.5f, 0, 0},
-                    {-5, 0, 33.3f, 200.0f, 0, 0},
-                    {-2, 0, 1e20f, nanf(""), 9, 0},
-                    0x80000009u,
-                    0x2,
-                    1,
-                    -4.0f,
-                    96.0f};
+  // clang-format off
+  WALL_DATA wall = {112, 0x4001, 2, {0, 1.5f, 70.6f, -3.25f, 512, 0}, {1, 0, 70.6f, 17.5f, 0, 0},
+                    {-5, 0, 33.3f, 200.0f, 0, 0}, {-2, 0, 1e20f, nanf(""), 9, 0}, 0x80000009u, 0x2,
+                    1, -4.0f, 96.0f};
+  // clang-format on
   WINWALL_RESULTS wr = {};
   const CF_DATA *surfaces[WW_LEVELS] = {&wall.cfdUpper, &wall.cfdMiddle, &wall.cfdLower,
                                         &wall.cfdOverlay};

@@ -8,6 +8,7 @@
 
 #include "fields.h"
 #include "fixup_tables.h"
+#include "test_values.h"
 
 namespace {
 
@@ -86,13 +87,8 @@ protected:
 
 TEST_F(WallFlow, GatheringMergesTheWalls) {
   // clang-format off
-  const struct {
-    std::vector<uint32_t> tags;
-    int32_t iUpper, iMiddle;
-    double dUpperX;
-    uint8_t bFlag0, bFlag3, bFlag31;
-    uint32_t dwTag;
-  } cases[] = {
+  const struct { std::vector<uint32_t> tags; int32_t iUpper, iMiddle; double dUpperX;
+                 uint8_t bFlag0, bFlag3, bFlag31; uint32_t dwTag; } cases[] = {
       {{0x10}, 5, 6, 1.0, 2, 2, 1, 0x10},
       {{0x10, 0x11}, 5, -1, KRED_NOTHING, 2, 3, 3, 0}, // same upper, other middle
       {{0x99, 0x11}, 5, 7, 1.5, 2, 1, 2, 0x11},        // the first cannot be read
@@ -103,15 +99,12 @@ TEST_F(WallFlow, GatheringMergesTheWalls) {
     dwWallTag = 0x777;
     WINWALL_RESULTS wr = Gather(c.tags);
     SCOPED_TRACE(c.tags.size());
-    EXPECT_EQ(wr.iUpperTexture, c.iUpper);
-    EXPECT_EQ(wr.iMiddleTexture, c.iMiddle);
-    EXPECT_EQ(wr.iSignTexture, -2);
-    EXPECT_EQ(wr.ptUpperAlign_x, c.dUpperX);
-    EXPECT_EQ(wr.ptLowerAlign_x, (double)0.1f); // widened, not rounded
-    EXPECT_EQ(wr.bFlagSet[0] * 100 + wr.bFlagSet[3] * 10 + wr.bFlagSet[31],
-              c.bFlag0 * 100 + c.bFlag3 * 10 + c.bFlag31);
-    EXPECT_EQ(wr.bFlagSet[32] + wr.wVirginFlags + wr.WalkMode, 0);
-    EXPECT_EQ(dwWallTag, c.dwTag);
+    // The lower alignment is widened from the float, not rounded.
+    EXPECT_EQ(V(wr.iUpperTexture, wr.iMiddleTexture, wr.iSignTexture, wr.ptUpperAlign_x,
+                wr.ptLowerAlign_x, wr.bFlagSet[0], wr.bFlagSet[3], wr.bFlagSet[31],
+                wr.bFlagSet[32] + wr.wVirginFlags + wr.WalkMode, dwWallTag),
+              V(c.iUpper, c.iMiddle, -2, c.dUpperX, (double)0.1f, c.bFlag0, c.bFlag3, c.bFlag31, 0,
+                c.dwTag));
   }
   // Which walls were read, for a caller that works on those only.
   std::vector<uint32_t> mixed = {0x99, 0x11, 0x98, 0x10};
