@@ -103,9 +103,9 @@ static void SelectSectorOptionSet(HWND hDlg, int iChoice) {
   }
 }
 
-// Many controls change at once: the dialog draws nothing until they are
-// done, then once. Only a dialog on the screen is frozen; one still being
-// created shows itself when it is ready.
+// Many controls change at once (a page switch): the dialog draws nothing
+// until they are done, then once. Only a dialog on the screen is frozen; a
+// hidden one draws nothing anyway.
 static bool Sec_Freeze(HWND hDlg) {
   if (!IsWindowVisible(hDlg))
     return false;
