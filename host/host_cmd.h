@@ -141,6 +141,8 @@ bool cmd_Resize(const CMD &c);
 bool cmd_Sizing(const CMD &c);
 bool cmd_ExpectSizing(const CMD &c);
 bool cmd_ExpectSize(const CMD &c);
+bool cmd_ExpectWindowPos(const CMD &c);
+bool cmd_ExpectFocus(const CMD &c);
 bool cmd_View(const CMD &c);
 bool cmd_ExpectPixel(const CMD &c);
 bool cmd_ExpectColorCount(const CMD &c);

@@ -82,6 +82,8 @@ static const CMD_DEF cmdDefs[] = {
     {"expect-sizing", 2, 2, cmd_ExpectSizing, nullptr},
     {"expect-window-size", 3, 4, cmd_ExpectSize, nullptr},
     {"expect-client-size", 3, 4, cmd_ExpectSize, nullptr},
+    {"expect-window-pos", 3, 4, cmd_ExpectWindowPos, nullptr},
+    {"expect-focus", 2, 3, cmd_ExpectFocus, nullptr},
     {"view-click", 3, 3, cmd_View, nullptr},
     {"view-drag", 5, 5, cmd_View, nullptr},
     {"view-rclick", 3, 3, cmd_View, nullptr},

@@ -79,11 +79,12 @@ HWND NeedMapView(const CMD &c) {
   return h;
 }
 
-static bool PollWindow(const std::string &szWin, bool bWant, DWORD dwMs) {
+// bWant: a shown window is wanted, or none; bVisibleOnly: only shown
+// windows count.
+static bool PollWindow(const std::string &szWin, bool bWant, bool bVisibleOnly, DWORD dwMs) {
   DWORD t0 = GetTickCount();
   for (;;) {
-    // Present means shown: a dialog shows itself once its controls exist.
-    bool bHave = WinFind(szWin, bWant) != nullptr;
+    bool bHave = WinFind(szWin, bVisibleOnly) != nullptr;
     if (bHave == bWant)
       return true;
     if (GetTickCount() - t0 >= dwMs)
@@ -94,16 +95,16 @@ static bool PollWindow(const std::string &szWin, bool bWant, DWORD dwMs) {
 
 bool cmd_ExpectWindow(const CMD &c) {
   const std::string &szWin = c.tok[1].s;
-  bool bWant;
-  if (IsWord(c, 2, "present"))
-    bWant = true;
-  else if (IsWord(c, 2, "absent"))
-    bWant = false;
-  else
-    ScriptError(c.iLine, "expect-window WIN present|absent [TIMEOUT_MS]");
   DWORD dwMs = c.tok.size() > 3 ? (DWORD)ArgInt(c, 3) : 0;
-  return Check(PollWindow(szWin, bWant, dwMs), "window %s is %s", szWin.c_str(),
-               bWant ? "absent" : "present");
+  // Present means shown: a dialog shows itself once its controls exist.
+  if (IsWord(c, 2, "present"))
+    return Check(PollWindow(szWin, true, true, dwMs), "window %s is absent", szWin.c_str());
+  if (IsWord(c, 2, "absent"))
+    return Check(PollWindow(szWin, false, false, dwMs), "window %s is present", szWin.c_str());
+  if (IsWord(c, 2, "hidden"))
+    return Check(PollWindow(szWin, false, true, dwMs), "window %s is shown", szWin.c_str());
+  ScriptError(c.iLine, "expect-window WIN present|absent|hidden [TIMEOUT_MS]");
+  return false;
 }
 
 bool cmd_ExpectWindowCount(const CMD &c) {
@@ -184,6 +185,54 @@ bool cmd_ExpectSize(const CMD &c) {
   int iw = rc.right - rc.left, ih = rc.bottom - rc.top;
   return Check(llabs(iw - w) <= tol && llabs(ih - hgt) <= tol, "%s size %dx%d, expected %lldx%lld",
                bClient ? "client" : "window", iw, ih, w, hgt);
+}
+
+bool cmd_ExpectWindowPos(const CMD &c) {
+  HWND h = NeedWindow(c, 1);
+  if (!h)
+    return false;
+  RECT rc;
+  GetWindowRect(h, &rc);
+  long long x = ArgInt(c, 2), y = ArgInt(c, 3), tol = c.tok.size() > 4 ? ArgInt(c, 4) : 0;
+  return Check(llabs(rc.left - x) <= tol && llabs(rc.top - y) <= tol,
+               "window at (%ld, %ld), expected (%lld, %lld)", (long)rc.left, (long)rc.top, x, y);
+}
+
+// The keyboard focus of the window's thread (null when it cannot be had).
+static HWND FocusOf(HWND h) {
+  GUITHREADINFO gti;
+  memset(&gti, 0, sizeof(gti));
+  gti.cbSize = sizeof(gti);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(h, nullptr), &gti))
+    return nullptr;
+  return gti.hwndFocus;
+}
+
+// The focus is on a control of the window (by id), or on the window itself
+// (0); the system may hand it on a moment after the window shows.
+bool cmd_ExpectFocus(const CMD &c) {
+  HWND h = NeedWindow(c, 1);
+  if (!h)
+    return false;
+  long long id = ArgInt(c, 2);
+  DWORD dwMs = c.tok.size() > 3 ? (DWORD)ArgInt(c, 3) : 0;
+  DWORD t0 = GetTickCount();
+  HWND hFocus;
+  for (;;) {
+    hFocus = FocusOf(h);
+    bool bOk = id == 0 ? hFocus == h
+                       : hFocus != nullptr && IsChild(h, hFocus) && GetDlgCtrlID(hFocus) == (int)id;
+    if (bOk)
+      return Check(true, "");
+    if (GetTickCount() - t0 >= dwMs)
+      break;
+    Sleep(10);
+  }
+  if (hFocus == nullptr)
+    return Check(false, "nothing has the focus, expected %lld", id);
+  return Check(false, "the focus is on %s %d of \"%s\", expected %lld",
+               hFocus == h ? "the window" : "control", hFocus == h ? 0 : GetDlgCtrlID(hFocus),
+               WinText(GetAncestor(hFocus, GA_ROOT)).c_str(), id);
 }
 
 bool cmd_View(const CMD &c) {

@@ -23,6 +23,7 @@ KRED_RUN *Run_Start(KRED_CALLBACK pCallBack) {
     r->hModuleRef = nullptr;
     r->hPrevThread = nullptr;
     r->iKeyStart = 0;
+    r->dwTexWake = 0;
     return r;
   }
   return nullptr;

@@ -31,6 +31,7 @@ struct KRED_RUN {
   void *hModuleRef;                         // library reference its thread drops, or null
   void *hPrevThread;                        // the previous run's thread, or null
   int iKeyStart;                            // key ring position when it was woken
+  uint32_t dwTexWake;                       // its wake's number for the texture table
 };
 
 // A free record, live from now on, its fields cleared and pCallBack set;

@@ -22,6 +22,9 @@ static std::atomic<uint32_t> dwTexGeneration{0};
 
 static const char szTerminator[] = "---";
 
+static std::atomic<uint32_t> dwWakesTaken{0};
+static std::atomic<uint32_t> dwWakesBuilt{0};
+
 static void Tex_CopyCut(char *szDst, size_t nSize, const char *szSrc) {
   size_t n = strlen(szSrc);
   if (n > nSize - 1)
@@ -113,6 +116,26 @@ int Textures_Count(void) {
 
 uint32_t Textures_Generation(void) {
   return dwTexGeneration.load(std::memory_order_acquire);
+}
+
+uint32_t Textures_TakeWake(void) {
+  return dwWakesTaken.fetch_add(1) + 1;
+}
+
+uint32_t Textures_LastWake(void) {
+  return dwWakesTaken.load();
+}
+
+// Wakes may build out of order (a wake from inside the previous run's
+// closing): the mark only moves forward.
+void Textures_WakeBuilt(uint32_t dwWake) {
+  uint32_t dwNow = dwWakesBuilt.load();
+  while ((int32_t)(dwWake - dwNow) > 0 && !dwWakesBuilt.compare_exchange_weak(dwNow, dwWake)) {
+  }
+}
+
+bool Textures_WakeReady(uint32_t dwWake) {
+  return (int32_t)(dwWakesBuilt.load() - dwWake) >= 0;
 }
 
 const char *ReturnTextureName(int32_t iIndex) {

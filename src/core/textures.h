@@ -31,6 +31,16 @@ int Textures_Count(void);
 // or freed), so that a reader can keep what it derived from the names.
 uint32_t Textures_Generation(void);
 
+// Wakes and their tables. WakeUpDLL starts the editor thread before it
+// builds the table, so a wake takes a number first and marks it built
+// afterwards; the editor thread reads the table only once its wake is
+// built. Numbers wrap; a wake that never builds is overtaken by the next.
+uint32_t Textures_TakeWake(void);
+// The number of the latest wake (for an editor thread that built nothing).
+uint32_t Textures_LastWake(void);
+void Textures_WakeBuilt(uint32_t dwWake);
+bool Textures_WakeReady(uint32_t dwWake);
+
 // The display label of host name szHost at index i ("%2d) %-7s%s"), cut to
 // 89 characters; szOut holds at least 90 bytes.
 void Textures_MakeLabel(char *szOut, int i, const char *szHost);

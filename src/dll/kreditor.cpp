@@ -227,6 +227,11 @@ bool RunIsEnding(void) {
   return Run_KillRequested(Run_OfThread(GetCurrentThreadId()));
 }
 
+bool RunTexturesReady(void) {
+  KRED_RUN *r = Run_OfThread(GetCurrentThreadId());
+  return r && Textures_WakeReady(r->dwTexWake);
+}
+
 static BOOL CALLBACK Kred_CloseErrorBox(HWND hWnd, LPARAM lParam) {
   (void)lParam;
   char szClass[16];
@@ -371,6 +376,7 @@ static void Kred_RunEditor(KRED_RUN *r) {
   Snapshot_ReaderReset();
   Selection_Reset();
   SectorEditorNewRun();
+  WallEditorNewRun();
 
   HWND hMain = CreateDialogA(hInst, "KE_MAIN", NULL, EditorDlgProc);
   hDialogSet[0] = hMain;
@@ -450,6 +456,7 @@ extern "C" DWORD WINAPI EditorThread(LPVOID lpParam) {
   if (!r) {
     return 0;
   }
+  r->dwTexWake = Textures_LastWake();
   HANDLE hSelf = NULL;
   DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &hSelf, SYNCHRONIZE,
                   FALSE, 0);
@@ -475,7 +482,11 @@ extern "C" uint32_t __cdecl WakeUpDLL(KRED_CALLBACK pCallBack) {
   KRED_RUN *r = Kred_PrepareRun(pCallBack);
   HANDLE hThread = NULL;
   DWORD dwId = 0;
+  // The run reads the table once this wake has built it (below); the record
+  // is the run's from its start on, so the number is kept here as well.
+  uint32_t dwWake = Textures_TakeWake();
   if (r) {
+    r->dwTexWake = dwWake;
     r->hModuleRef = (void *)hModuleRef;
     // Current before its thread runs: a kill from now on is meant for it.
     Run_MakeCurrent(r);
@@ -499,6 +510,7 @@ extern "C" uint32_t __cdecl WakeUpDLL(KRED_CALLBACK pCallBack) {
   const SHARED_TEXTURE_DATA *pList =
       (const SHARED_TEXTURE_DATA *)(uintptr_t)pCallBack(KREQ_TEXTURE_LIST, 0);
   Textures_Build(pList);
+  Textures_WakeBuilt(dwWake);
   pCallBack(KREQ_TEXTURE_LIST_DONE, (uintptr_t)pList);
   return 1;
 }

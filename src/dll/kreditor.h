@@ -63,6 +63,9 @@ void MemDialogIsClosing(HWND hDlg);
 void EmptyWindowSlot(HWND *phSlot, HWND hWnd);
 // Editor thread: the host has killed the run of this thread.
 bool RunIsEnding(void);
+// Editor thread: the texture table of this run's wake is built (the host's
+// thread builds it after the run has started).
+bool RunTexturesReady(void);
 // Editor thread, once the run is ending (hDlg: the main dialog): closes the
 // error boxes, menus and move or size loops the thread is inside, so control
 // returns to the editor's own loop. Each call ends what is open now; the
@@ -70,6 +73,14 @@ bool RunIsEnding(void);
 void EndModalLoops(HWND hDlg);
 // Editor thread: EditorToTop's request, on the main dialog.
 void BringEditorToTop(HWND hDlg);
+
+// Tool dialogs kept for a whole editor run (keptdlg.cpp): made hidden from
+// their template, shown by each opening where and as a new dialog from the
+// template would show (placed beside the owner, the focus on the first tab
+// stop), hidden again by closing. A closed dialog holds no record, so what
+// was posted to it before its closing does nothing when it comes.
+HWND KeptDlg_Create(const char *szTemplate, HWND hOwner, DLGPROC pfnProc, LPARAM lParam);
+void KeptDlg_Show(HWND hDlg, HWND hOwner, const char *szTemplate);
 
 // Main dialog (maindlg.cpp). Written on the editor thread, read by
 // UpdatePosition on the host's thread.
@@ -94,6 +105,10 @@ void SectorEditorFollow(void);
 // A new editor run starts with no surface marked, nothing grabbed and no
 // sector followed yet.
 void SectorEditorNewRun(void);
+// Once the main dialog has painted, and on its timer until done: makes the
+// sector editor's window, hidden, once the run has its texture table, so
+// that an opening only fills and shows it. True when it made it now.
+bool SectorEditorPrepare(HWND hMain);
 void GrabWallForSlope(void);
 void SectorEditorRightButton(HWND hView, int x, int y);
 
@@ -105,6 +120,11 @@ extern int iLevelSelected;
 extern const char szUnknownDesc[];
 void OpenWallEditor(HWND hMain);
 void UpdateWallDialog(void);
+// As for the sector editor: a run starts without the window, which is made
+// hidden on a tick of the main dialog's timer once the run has its texture
+// table (true when it was made now).
+void WallEditorNewRun(void);
+bool WallEditorPrepare(HWND hMain);
 
 // Wall edit flow (wallflow.cpp), on the editor thread. A gathering resolves
 // the targeted walls (the picked walls, else the faced wall) against one

@@ -18,6 +18,11 @@ int rtChoice = 1;
 
 #define MAINDLG_TIMER 1
 #define MAINDLG_TIMER_MS 100
+// Once, as soon as the dialog has painted (timers come after paints): the
+// sector editor's window is made then, the wall editor's on the next tick
+// of the 100 ms timer, which also tries again while the run's texture
+// table is not there yet.
+#define MAINDLG_PREPARE_TIMER 2
 #define MAINDLG_ZOOM_MIN 1
 #define MAINDLG_ZOOM_MAX 30
 #define MAINDLG_ZOOM_START 3
@@ -75,6 +80,9 @@ void MainDialogTimerTick(HWND hDlg) {
   }
   ShowSpeed(hDlg);
   SectorEditorFollow();
+  // One tool window per tick, so no tick waits for both.
+  if (!SectorEditorPrepare(hDlg))
+    WallEditorPrepare(hDlg);
   HWND hView = GetDlgItem(hDlg, IDC_MAIN_VIEW);
   if (hView) {
     PostMessageA(hView, WM_KRED_REPAINT, 0, 0);
@@ -123,6 +131,7 @@ static void MainDlg_InitDialog(HWND hDlg) {
   SetScrollPos(hZoom, SB_CTL, MAINDLG_ZOOM_START, TRUE);
 
   SetTimer(hDlg, MAINDLG_TIMER, MAINDLG_TIMER_MS, NULL);
+  SetTimer(hDlg, MAINDLG_PREPARE_TIMER, 1, NULL);
 }
 
 static void MainDlg_TakeLock(HWND hDlg) {
@@ -270,6 +279,11 @@ extern "C" INT_PTR CALLBACK EditorDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, L
     MainDlg_Command(hDlg, LOWORD(wParam));
     break;
   case WM_TIMER:
+    if (wParam == MAINDLG_PREPARE_TIMER) {
+      KillTimer(hDlg, MAINDLG_PREPARE_TIMER);
+      SectorEditorPrepare(hDlg);
+      break;
+    }
     if (wParam != MAINDLG_TIMER) {
       break;
     }

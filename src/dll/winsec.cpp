@@ -40,9 +40,12 @@ static const int *const iSecDispSets[4] = {ipSecLevels, ipSecTextures, ipSecFlag
 // main dialog's timer, whose follow would replace the record under the
 // handler that reported; the follow waits until the box is closed.
 static int iSecReporting = 0;
-// The record that SectorDlg hands over was taken by WM_INITDIALOG (kept, or
-// freed when the dialog could not be set up).
-static bool bSecAdopted = false;
+// The run's sector editor window, hidden while the editor is closed (slot 1
+// of hDialogSet holds it only while it is open). Made once the main dialog
+// has painted and the run has its texture table (or by an opening that
+// comes first); destroyed with the run's windows.
+static HWND hSecKept = NULL;
+static bool bSecPrepared = false;
 
 // Reports through ErrMsg. Every handler calls it as its very last step: the
 // dialog may be gone when the box closes.
@@ -85,7 +88,7 @@ static void SelectSectorOptionSet(HWND hDlg, int iChoice) {
   // Hide the pages first, then show the chosen one, so controls that two
   // pages would share end up shown.
   for (int i = 0; i < 4; i++) {
-    Sec_Send(hDlg, iOptionSets[i], BM_SETCHECK, i == iChoice ? BST_CHECKED : BST_UNCHECKED, 0);
+    Sec_SetCheck(hDlg, iOptionSets[i], i == iChoice ? BST_CHECKED : BST_UNCHECKED);
     if (i != iChoice)
       for (const int *p = iSecDispSets[i]; *p != 0; p++)
         Sec_Show(hDlg, *p, false);
@@ -100,9 +103,9 @@ static void SelectSectorOptionSet(HWND hDlg, int iChoice) {
   }
 }
 
-// Many controls change at once: the dialog draws nothing until they are
-// done, then once. Only a dialog on the screen is frozen; one still being
-// created shows itself when it is ready.
+// Many controls change at once (a page switch): the dialog draws nothing
+// until they are done, then once. Only a dialog on the screen is frozen; a
+// hidden one draws nothing anyway.
 static bool Sec_Freeze(HWND hDlg) {
   if (!IsWindowVisible(hDlg))
     return false;
@@ -148,7 +151,11 @@ static void Sec_Refresh(HWND hDlg, WINSEC_RESULTS *wrNew) {
     pd->wsResults = wrNew;
   }
   WINSEC_RESULTS *wr = pd->wsResults;
-  bool bFrozen = Sec_Freeze(hDlg);
+  pd->hRefreshFocus = GetFocus();
+  pd->bRefreshing = true;
+  // Only controls whose value changes are touched, and each of them
+  // repaints itself: a visible dialog is not frozen and drawn anew as a
+  // whole, which would cost more than the few changes of a follow.
   SecSlope_ShowLabels(hDlg, pd);
   SecMisc_Show(hDlg, pd);
   SecVelocity_Show(hDlg, pd);
@@ -156,7 +163,7 @@ static void Sec_Refresh(HWND hDlg, WINSEC_RESULTS *wrNew) {
   EnableWindow(Sec_Ctl(hDlg, IDC_SEC_NAME), bName);
   EnableWindow(Sec_Ctl(hDlg, IDC_SEC_NAME_LABEL), bName);
   if (bName)
-    Sec_SetText(hDlg, IDC_SEC_NAME, wr->szSecName); // blanks become "_" on the way
+    SecMisc_ShowName(hDlg, wr->szSecName);
   SecLevels_Fill(hDlg, pd);
   SecTex_ShowCeiling(hDlg, pd);
   SecFlags_Show(hDlg, pd);
@@ -173,8 +180,12 @@ static void Sec_Refresh(HWND hDlg, WINSEC_RESULTS *wrNew) {
   char szTitle[80];
   snprintf(szTitle, sizeof(szTitle), "Modifying Sector Attributes for Sector %lX",
            (unsigned long)wr->dwSecTag);
-  Sec_Thaw(hDlg, bFrozen);
-  SetWindowTextA(hDlg, szTitle);
+  char szNow[sizeof(szTitle)];
+  szNow[0] = '\0';
+  GetWindowTextA(hDlg, szNow, (int)sizeof(szNow));
+  if (strcmp(szNow, szTitle) != 0)
+    SetWindowTextA(hDlg, szTitle);
+  pd->bRefreshing = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -243,33 +254,23 @@ void RevertSectorDialog(uint32_t dwSecTag) {
 // ---------------------------------------------------------------------------
 // Creation and destruction
 
-static void Sec_Init(HWND hDlg, WINSEC_RESULTS *wr) {
-  bSecAdopted = true;
+static void Sec_Init(HWND hDlg) {
   WINSEC_DLG_DATA *pd = (WINSEC_DLG_DATA *)calloc(1, sizeof(WINSEC_DLG_DATA));
   char *pBlock = (char *)calloc(KRED_FLAG_NAMES, KRED_FLAG_NAME_LEN);
-  if (pd == NULL || pBlock == NULL || wr == NULL) {
+  if (pd == NULL || pBlock == NULL) {
     free(pd);
     free(pBlock);
-    KillWR(wr);
     DestroyWindow(hDlg); // CreateDialog then answers NULL
     return;
   }
-  pd->iAbsDelta = 0;
   pd->iFloorChose = -1;
-  pd->iTexOver = 0;
   Sec_TakeControls(hDlg, pd);
   SetWindowLongPtrA(hDlg, DWLP_USER, (LONG_PTR)pd);
-  pd->wsResults = wr;
   pd->pFlagNameBlock = pBlock;
   for (int i = 0; i < KRED_FLAG_NAMES; i++)
     pd->szFlagNames[i] = pBlock + i * KRED_FLAG_NAME_LEN;
-  LoadSectorFlagNames(pd->szFlagNames);
   SecFlags_Init(hDlg, pd);
 
-  // Page 0 is chosen, but the column marking below shows the "Textures"
-  // page at once, and the template has made that page the visible one.
-  Sec_Send(hDlg, IDC_SEC_PAGE_MISC, BM_SETCHECK, BST_CHECKED, 0);
-  pd->iSetChosen = 0;
   const int idFixed[] = {IDC_SEC_CEIL_TEX, IDC_SEC_FLOOR_TEX, IDC_SEC_FLOORS};
   for (int id : idFixed)
     Sec_Send(hDlg, id, WM_SETFONT, (WPARAM)hFixedFont, FALSE);
@@ -278,10 +279,46 @@ static void Sec_Init(HWND hDlg, WINSEC_RESULTS *wr) {
   Sec_SetBar(hDlg, IDC_SEC_FLOOR_ANGLE_BAR, 0, SEC_ANGLE_MAX, 0);
   Sec_SetBar(hDlg, IDC_SEC_CEIL_ANGLE_BAR, 0, SEC_ANGLE_MAX, 0);
   SecMisc_Init(hDlg, pd);
-  SecTex_FillLists(hDlg);
+  SecTex_FillLists(hDlg, pd);
+}
 
+// An opening: the dialog starts afresh on the record, as a new one would.
+static void Sec_Open(HWND hDlg, WINSEC_DLG_DATA *pd, WINSEC_RESULTS *wr, HWND hParent) {
+  KillWR(pd->wsResults); // none while closed
+  pd->wsResults = wr;
+  pd->iAbsDelta = 0;
+  pd->iFloorChose = -1;
+  pd->iTexOver = 0;
+  memset(pd->bNudge, 0, sizeof(pd->bNudge));
+  memset(pd->shown, 0, sizeof(pd->shown));
+  // The names are read at every opening, so an edited list shows at once.
+  memset(pd->pFlagNameBlock, 0, (size_t)KRED_FLAG_NAMES * KRED_FLAG_NAME_LEN);
+  LoadSectorFlagNames(pd->szFlagNames);
+  SecFlags_Label(hDlg, pd);
+  SecTex_ShowLayer(hDlg, pd);
+  if (!pd->bTexListsFilled || pd->dwTexGeneration != Textures_Generation())
+    SecTex_FillLists(hDlg, pd);
+
+  // Page 0 is chosen, but the column marking below shows the "Textures"
+  // page at once.
+  Sec_SetCheck(hDlg, IDC_SEC_PAGE_MISC, BST_CHECKED);
+  pd->iSetChosen = 0;
   SendMessageA(hDlg, WM_COMMAND, IDC_SEC_COLUMN, (LPARAM)iFCSelected);
   SendMessageA(hDlg, WM_KRED_NEWRESULTS, 0, 0);
+  KeptDlg_Show(hDlg, hParent, "WINSEC");
+}
+
+// Closing hides the window; the record goes, as it would with the window.
+static void Sec_Close(HWND hDlg) {
+  WINSEC_DLG_DATA *pd = Sec_Data(hDlg);
+  if (pd == NULL || hDlg != hSecKept) {
+    DestroyWindow(hDlg);
+    return;
+  }
+  ShowWindow(hDlg, SW_HIDE);
+  KillWR(pd->wsResults);
+  pd->wsResults = NULL;
+  SectorDialogIsClosing(hDlg);
 }
 
 static void Sec_Destroy(HWND hDlg) {
@@ -292,14 +329,30 @@ static void Sec_Destroy(HWND hDlg) {
     free(pd->pFlagNameBlock);
     free(pd);
   }
+  EmptyWindowSlot(&hSecKept, hDlg);
   SectorDialogIsClosing(hDlg);
 }
 
+// The run's window: the hidden one, or a new one.
+static HWND Sec_Window(HWND hParent) {
+  HWND hDlg = hSecKept;
+  if (hDlg != NULL && IsWindow(hDlg) && GetWindow(hDlg, GW_OWNER) == hParent)
+    return hDlg;
+  if (hDlg != NULL && IsWindow(hDlg) &&
+      GetWindowThreadProcessId(hDlg, NULL) == GetCurrentThreadId())
+    DestroyWindow(hDlg);
+  hSecKept = KeptDlg_Create("WINSEC", hParent, EditSecDlgProc, 0);
+  return hSecKept;
+}
+
 HWND SectorDlg(WINSEC_RESULTS *wsResults, HWND hParent) {
-  bSecAdopted = false;
-  HWND hDlg = CreateDialogParamA(hInst, "WINSEC", hParent, EditSecDlgProc, (LPARAM)wsResults);
-  if (hDlg == NULL && !bSecAdopted)
+  HWND hDlg = Sec_Window(hParent);
+  WINSEC_DLG_DATA *pd = hDlg != NULL ? Sec_Data(hDlg) : NULL;
+  if (pd == NULL) {
     KillWR(wsResults);
+    return NULL;
+  }
+  Sec_Open(hDlg, pd, wsResults, hParent);
   return hDlg;
 }
 
@@ -387,7 +440,7 @@ static void Sec_HScroll(HWND hDlg, WPARAM wParam, HWND hBar) {
 extern "C" INT_PTR CALLBACK EditSecDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, LPARAM lParam) {
   switch (wCmd) {
   case WM_INITDIALOG:
-    Sec_Init(hDlg, (WINSEC_RESULTS *)lParam);
+    Sec_Init(hDlg);
     break;
   case WM_COMMAND:
     Sec_Command(hDlg, LOWORD(wParam), HIWORD(wParam), lParam);
@@ -405,8 +458,11 @@ extern "C" INT_PTR CALLBACK EditSecDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, 
     break;
   }
   case WM_CLOSE:
-    DestroyWindow(hDlg);
-    break;
+    Sec_Close(hDlg);
+    // Left to the dialog manager, WM_CLOSE would post IDCANCEL, which a
+    // destroyed dialog never saw but the kept one would, maybe after an
+    // opening that came meanwhile.
+    return TRUE;
   case WM_DESTROY:
     Sec_Destroy(hDlg);
     break;
@@ -420,6 +476,9 @@ extern "C" INT_PTR CALLBACK EditSecDlgProc(HWND hDlg, UINT wCmd, WPARAM wParam, 
 // Opening and following the player
 
 void SectorEditorNewRun(void) {
+  // A window left by the previous run is that run's to destroy.
+  hSecKept = NULL;
+  bSecPrepared = false;
   iFCSelected = -1;
   dwGrabbedSector = 0;
   dwGrabbedWall = 0;
@@ -465,6 +524,16 @@ void OpenSectorEditor(HWND hMain) {
     Sec_Report("The first state of sector %lX could not be kept (not enough memory): REVERT "
                "cannot go back to it.",
                (unsigned long)dwTag);
+}
+
+bool SectorEditorPrepare(HWND hMain) {
+  if (bSecPrepared || !RunTexturesReady() || RunIsEnding())
+    return false;
+  bSecPrepared = true;
+  if (hSecKept != NULL)
+    return false;
+  Sec_Window(hMain);
+  return true;
 }
 
 void SectorEditorFollow(void) {

@@ -35,14 +35,31 @@ struct WS_CONTROL {
   HWND h;
 };
 
+// Boxes 4000 to 4029 take their labels from the flag-name list (30 and 31
+// are the "Active" boxes, never renamed).
+#define WS_NAMED_BOXES 30
+#define WS_BOX_LABEL 40
+
 struct WINSEC_DLG_DATA {
-  WINSEC_RESULTS *wsResults;
+  WINSEC_RESULTS *wsResults; // null while the editor is closed
   int iFloorChose;
   int iAbsDelta;
   int iTexOver;
   int iSetChosen;
   char *szFlagNames[KRED_FLAG_NAMES];
   char *pFlagNameBlock;
+  // The window lives for the whole editor run and is hidden while the
+  // editor is closed; each opening starts it afresh. It keeps the
+  // template's box labels, and the generation of the texture table its
+  // lists were filled from, or that they were filled before the run's own
+  // table was there.
+  char szBoxLabels[WS_NAMED_BOXES][WS_BOX_LABEL];
+  uint32_t dwTexGeneration;
+  bool bTexListsFilled;
+  // During a refresh: the focus, which the refresh does not move (asking the
+  // system is a trip to the window server for each field).
+  bool bRefreshing;
+  HWND hRefreshFocus;
   // An alignment bar nudges its value (overlay layer, or a texture without
   // a size) instead of spanning the texture.
   bool bNudge[WS_COLUMNS][2];
@@ -62,6 +79,9 @@ extern const char szUnknownName[];
 #define WS_PAGE_STEP 8
 
 // ---- the frame (winsec.cpp)
+// Opens the editor on the record (the editor owns it from now on, also when
+// it cannot open): the run's hidden window when there is one, else a new
+// one. Returns the window, shown, or null.
 HWND SectorDlg(WINSEC_RESULTS *wsResults, HWND hParent);
 WINSEC_DLG_DATA *Sec_Data(HWND hDlg);
 void Sec_PostApply(HWND hDlg);
@@ -97,16 +117,20 @@ bool Sec_TakeEntry(WINSEC_DLG_DATA *pd, HWND hDlg, int id, int iEntry);
 // dialog keeps their handles and changes only what differs.
 HWND Sec_Ctl(HWND hDlg, int id);
 LRESULT Sec_Send(HWND hDlg, int id, UINT wMsg, WPARAM wParam, LPARAM lParam);
-// A label is rewritten only when its text changes; a field always, so that
-// its change handling runs.
+// A label is rewritten only when its text changes; a field's change
+// handling runs on every write, also when the text stays (Sec_SetText).
 void Sec_SetLabel(HWND hDlg, int id, const char *szText);
 void Sec_SetText(HWND hDlg, int id, const char *szText);
+// A combo box's selection, set only when it changes.
+void Sec_SetSel(HWND hDlg, int id, int iSel);
 // The field routines on the kept controls: "?" for the nothing value.
 void Sec_SetDouble(HWND hDlg, int id, double d);
 void Sec_SetAngleText(HWND hDlg, int id, double dDegrees);
 double Sec_GetDouble(HWND hDlg, int id);
 uint32_t Sec_GetColonNumber(HWND hDlg, int id);
 void Sec_Show(HWND hDlg, int id, bool bShow);
+// A button's check state, set only when it changes.
+void Sec_SetCheck(HWND hDlg, int id, int iCheck);
 // A control's text, cut to cbOut - 1 characters.
 void Sec_GetText(HWND hDlg, int id, char *szOut, int cbOut);
 
@@ -116,6 +140,8 @@ void SecMisc_Show(HWND hDlg, WINSEC_DLG_DATA *pd);
 bool SecMisc_Scroll(HWND hDlg, WINSEC_DLG_DATA *pd, int id, int iCode, int iThumb, bool bApply);
 void SecMisc_Apply(HWND hDlg, WINSEC_DLG_DATA *pd);
 void SecMisc_NameChanged(HWND hDlg);
+// Shows a record's name in "Sector Name", blanks turned into "_".
+void SecMisc_ShowName(HWND hDlg, const char *szName);
 void SecMisc_ApplyName(HWND hDlg, WINSEC_DLG_DATA *pd);
 // The levels group.
 void SecLevels_Fill(HWND hDlg, WINSEC_DLG_DATA *pd);
@@ -127,7 +153,11 @@ bool SecLevels_Scroll(HWND hDlg, WINSEC_DLG_DATA *pd, int id, int iCode, int iTh
 void SecLevels_Apply(HWND hDlg, WINSEC_DLG_DATA *pd);
 
 // ---- "Textures" (winsec_tex.cpp)
-void SecTex_FillLists(HWND hDlg);
+// Fills the two texture lists from the texture table (anew when they hold
+// entries already).
+void SecTex_FillLists(HWND hDlg, WINSEC_DLG_DATA *pd);
+// The layer button and row label for the layer shown.
+void SecTex_ShowLayer(HWND hDlg, WINSEC_DLG_DATA *pd);
 void SecTex_ShowCeiling(HWND hDlg, WINSEC_DLG_DATA *pd);
 void SecTex_FloorChosen(HWND hDlg, WINSEC_DLG_DATA *pd, int iFloor);
 void SecTex_SwitchLayer(HWND hDlg, WINSEC_DLG_DATA *pd, int iLayer);
@@ -139,7 +169,10 @@ void SecTex_ResetRanges(HWND hDlg, WINSEC_DLG_DATA *pd);
 void HidePCXOptions(HWND hDlg);
 
 // ---- "Flags" and "Slope" (winsec_flags.cpp)
+// At creation: keeps the template's box labels. At each opening: the list's
+// names on the boxes, the template's where the list names none.
 void SecFlags_Init(HWND hDlg, WINSEC_DLG_DATA *pd);
+void SecFlags_Label(HWND hDlg, WINSEC_DLG_DATA *pd);
 void SecFlags_Show(HWND hDlg, WINSEC_DLG_DATA *pd);
 void SecFlags_Apply(HWND hDlg, WINSEC_DLG_DATA *pd);
 void SecSlope_ShowLabels(HWND hDlg, WINSEC_DLG_DATA *pd);

@@ -44,8 +44,18 @@ int Sec_StepBar(HWND hBar, int iCode, int iThumb, int iPage) {
 
 void Sec_SetBar(HWND hDlg, int id, int iMin, int iMax, int iPos) {
   HWND hBar = Sec_Ctl(hDlg, id);
+  iPos = iPos < iMin ? iMin : iPos > iMax ? iMax : iPos;
+  SCROLLINFO si;
+  memset(&si, 0, sizeof(si));
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_RANGE | SIF_POS;
+  if (GetScrollInfo(hBar, SB_CTL, &si) && si.nMin == iMin && si.nMax == iMax && si.nPos == iPos)
+    return;
+  // Drawn with the dialog's next paint, together with the other controls
+  // that change, rather than at once.
   SetScrollRange(hBar, SB_CTL, iMin, iMax, FALSE);
-  SetScrollPos(hBar, SB_CTL, iPos < iMin ? iMin : iPos > iMax ? iMax : iPos, TRUE);
+  SetScrollPos(hBar, SB_CTL, iPos, FALSE);
+  InvalidateRect(hBar, NULL, FALSE);
 }
 
 int Sec_BarPos(HWND hDlg, int id) {
@@ -79,11 +89,14 @@ void Sec_TakeControls(HWND hDlg, WINSEC_DLG_DATA *pd) {
 
 HWND Sec_Ctl(HWND hDlg, int id) {
   WINSEC_DLG_DATA *pd = Sec_Data(hDlg);
-  if (pd != NULL)
-    for (int i = 0; i < pd->nCtl; i++)
-      if (pd->ctl[i].id == id)
-        return pd->ctl[i].h;
-  return GetDlgItem(hDlg, id);
+  if (pd == NULL)
+    return GetDlgItem(hDlg, id);
+  // The table holds every control the dialog has: an id that is not in it
+  // has none (asking the system would cost a trip to the window server).
+  for (int i = 0; i < pd->nCtl; i++)
+    if (pd->ctl[i].id == id)
+      return pd->ctl[i].h;
+  return pd->nCtl < WS_CONTROLS ? NULL : GetDlgItem(hDlg, id);
 }
 
 LRESULT Sec_Send(HWND hDlg, int id, UINT wMsg, WPARAM wParam, LPARAM lParam) {
@@ -99,7 +112,30 @@ void Sec_GetText(HWND hDlg, int id, char *szOut, int cbOut) {
 }
 
 void Sec_SetText(HWND hDlg, int id, const char *szText) {
-  SetWindowTextA(Sec_Ctl(hDlg, id), szText);
+  HWND h = Sec_Ctl(hDlg, id);
+  if (h == NULL)
+    return;
+  // A field that holds the text already, and whose state the designer could
+  // tell from a new write (caret, scrolled text, undo), is not written
+  // again: its change handling runs all the same, reading the same text.
+  char szNow[WS_SHOWN_CHARS];
+  szNow[0] = '\0';
+  GetWindowTextA(h, szNow, (int)sizeof(szNow));
+  WINSEC_DLG_DATA *pd = Sec_Data(hDlg);
+  if (strlen(szText) < sizeof(szNow) - 1 && strcmp(szNow, szText) == 0 &&
+      (SendMessageA(h, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0 &&
+      SendMessageA(h, EM_GETFIRSTVISIBLELINE, 0, 0) == 0 && !SendMessageA(h, EM_CANUNDO, 0, 0) &&
+      h != (pd != NULL && pd->bRefreshing ? pd->hRefreshFocus : GetFocus())) {
+    SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), (LPARAM)h);
+    return;
+  }
+  SetWindowTextA(h, szText);
+}
+
+void Sec_SetSel(HWND hDlg, int id, int iSel) {
+  HWND h = Sec_Ctl(hDlg, id);
+  if (h != NULL && (int)SendMessageA(h, CB_GETCURSEL, 0, 0) != iSel)
+    SendMessageA(h, CB_SETCURSEL, (WPARAM)iSel, 0);
 }
 
 void Sec_SetLabel(HWND hDlg, int id, const char *szText) {
@@ -139,6 +175,18 @@ void Sec_Show(HWND hDlg, int id, bool bShow) {
   HWND h = Sec_Ctl(hDlg, id);
   if (h != NULL && ((GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE) != 0) != bShow)
     ShowWindow(h, bShow ? SW_SHOWNA : SW_HIDE);
+}
+
+void Sec_SetCheck(HWND hDlg, int id, int iCheck) {
+  HWND h = Sec_Ctl(hDlg, id);
+  if (h == NULL)
+    return;
+  // A radio button takes its tab stop from every BM_SETCHECK (only the
+  // checked one of a group is one), so it is always told.
+  LONG lType = GetWindowLongA(h, GWL_STYLE) & BS_TYPEMASK;
+  bool bRadio = lType == BS_RADIOBUTTON || lType == BS_AUTORADIOBUTTON;
+  if (bRadio || (int)SendMessageA(h, BM_GETCHECK, 0, 0) != iCheck)
+    SendMessageA(h, BM_SETCHECK, (WPARAM)iCheck, 0);
 }
 
 // ---------------------------------------------------------------------------

@@ -6,8 +6,7 @@
 
 #include <stdio.h>
 
-#define SF_FLAGS 64       // entries of bFlagSet; boxes exist for 0..31
-#define SF_NAMED_BOXES 30 // 30 and 31 are the "Active" boxes, never renamed
+#define SF_FLAGS 64 // entries of bFlagSet; boxes exist for 0..31
 #define SF_LABEL 40
 
 struct SF_SLOPE {
@@ -20,23 +19,24 @@ static const SF_SLOPE sfCeiling = {IDC_SEC_CSLOPE_ANGLE, IDC_SEC_CSLOPE_BAR, IDC
 static const int idVelocity[3] = {IDC_SEC_VX, IDC_SEC_VY, IDC_SEC_VZ};
 
 void SecFlags_Init(HWND hDlg, WINSEC_DLG_DATA *pd) {
-  for (int i = 0; i < SF_NAMED_BOXES; i++)
-    if (pd->szFlagNames[i][0] != '\0')
-      Sec_SetLabel(hDlg, IDC_SEC_FLAG0 + i, pd->szFlagNames[i]);
+  for (int i = 0; i < WS_NAMED_BOXES; i++)
+    Sec_GetText(hDlg, IDC_SEC_FLAG0 + i, pd->szBoxLabels[i], WS_BOX_LABEL);
+}
+
+void SecFlags_Label(HWND hDlg, WINSEC_DLG_DATA *pd) {
+  for (int i = 0; i < WS_NAMED_BOXES; i++)
+    Sec_SetLabel(hDlg, IDC_SEC_FLAG0 + i,
+                 pd->szFlagNames[i][0] != '\0' ? pd->szFlagNames[i] : pd->szBoxLabels[i]);
 }
 
 void SecFlags_Show(HWND hDlg, WINSEC_DLG_DATA *pd) {
   const WINSEC_RESULTS *wr = pd->wsResults;
   for (int i = 0; i < SF_FLAGS; i++) {
-    HWND hBox = Sec_Ctl(hDlg, IDC_SEC_FLAG0 + i);
-    if (hBox == NULL)
-      continue;
     uint8_t b = wr->bFlagSet[i];
-    SendMessageA(hBox, BM_SETCHECK,
+    Sec_SetCheck(hDlg, IDC_SEC_FLAG0 + i,
                  b == WS_FLAG_SET     ? BST_CHECKED
                  : b == WS_FLAG_CLEAR ? BST_UNCHECKED
-                                      : BST_INDETERMINATE,
-                 0);
+                                      : BST_INDETERMINATE);
   }
 }
 

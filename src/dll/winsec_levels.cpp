@@ -49,16 +49,34 @@ static void sl_SetEntry(HWND hDlg, int iFloor, double dElev) {
   SendMessageA(hList, CB_SETCURSEL, (WPARAM)iFloor, 0);
 }
 
+// The list holds exactly these floors' entries already.
+static bool sl_Listed(HWND hDlg, const WINSEC_RESULTS *wr, int nFloors) {
+  if ((int)Sec_Send(hDlg, IDC_SEC_FLOORS, CB_GETCOUNT, 0, 0) != nFloors)
+    return false;
+  for (int f = 0; f < nFloors; f++) {
+    char szEntry[SL_TEXT], szNow[SL_TEXT];
+    SecLevel_EntryText((unsigned)f, wr->fFloorElev[f], szEntry, sizeof(szEntry));
+    sl_Entry(hDlg, f, szNow, sizeof(szNow));
+    if (strcmp(szEntry, szNow) != 0)
+      return false;
+  }
+  return true;
+}
+
 void SecLevels_Fill(HWND hDlg, WINSEC_DLG_DATA *pd) {
   const WINSEC_RESULTS *wr = pd->wsResults;
   HWND hList = Sec_Ctl(hDlg, IDC_SEC_FLOORS);
-  SendMessageA(hList, CB_RESETCONTENT, 0, 0);
-  for (int f = 0; f < (int)wCurrentNumberOfFloors && f < WS_MAX_FLOORS; f++) {
-    char szEntry[SL_TEXT];
-    SecLevel_EntryText((unsigned)f, wr->fFloorElev[f], szEntry, sizeof(szEntry));
-    SendMessageA(hList, CB_ADDSTRING, 0, (LPARAM)szEntry);
+  int nFloors =
+      (int)wCurrentNumberOfFloors < WS_MAX_FLOORS ? (int)wCurrentNumberOfFloors : WS_MAX_FLOORS;
+  if (!sl_Listed(hDlg, wr, nFloors)) {
+    SendMessageA(hList, CB_RESETCONTENT, 0, 0);
+    for (int f = 0; f < nFloors; f++) {
+      char szEntry[SL_TEXT];
+      SecLevel_EntryText((unsigned)f, wr->fFloorElev[f], szEntry, sizeof(szEntry));
+      SendMessageA(hList, CB_ADDSTRING, 0, (LPARAM)szEntry);
+    }
   }
-  SendMessageA(hList, CB_SETCURSEL, 0, 0);
+  Sec_SetSel(hDlg, IDC_SEC_FLOORS, 0);
   // Both through their change handling, as if typed: the refresh ends
   // holding the ceiling height.
   Sec_SetDouble(hDlg, IDC_SEC_THICKNESS, wr->fCeilThick);

@@ -102,16 +102,34 @@ void SecMisc_Apply(HWND hDlg, WINSEC_DLG_DATA *pd) {
       sm_SetField(pd->wsResults, i, SecBar_FieldFromPos(i, Sec_BarPos(hDlg, idMiscBars[i])));
 }
 
-void SecMisc_NameChanged(HWND hDlg) {
-  char szName[SM_NAME_CHARS + 1];
-  Sec_GetText(hDlg, IDC_SEC_NAME, szName, (int)sizeof(szName));
+// Turns the blanks of a name into "_"; true when there were any.
+static bool sm_Underscore(char *szName) {
   bool bReplaced = false;
   for (char *p = szName; *p != '\0'; p++)
     if (*p == ' ') {
       *p = '_';
       bReplaced = true;
     }
-  if (!bReplaced)
+  return bReplaced;
+}
+
+void SecMisc_ShowName(HWND hDlg, const char *szName) {
+  // What the field ends with when the name goes through its change
+  // handling: the name, or its first characters with blanks turned into
+  // "_". Written so at once, the handling finds nothing more to replace.
+  char szShown[SM_NAME_CHARS + 1];
+  size_t n = strlen(szName);
+  if (n > SM_NAME_CHARS)
+    n = SM_NAME_CHARS;
+  memcpy(szShown, szName, n);
+  szShown[n] = '\0';
+  Sec_SetText(hDlg, IDC_SEC_NAME, sm_Underscore(szShown) ? szShown : szName);
+}
+
+void SecMisc_NameChanged(HWND hDlg) {
+  char szName[SM_NAME_CHARS + 1];
+  Sec_GetText(hDlg, IDC_SEC_NAME, szName, (int)sizeof(szName));
+  if (!sm_Underscore(szName))
     return;
   DWORD dwStart = 0, dwEnd = 0;
   Sec_Send(hDlg, IDC_SEC_NAME, EM_GETSEL, (WPARAM)&dwStart, (LPARAM)&dwEnd);

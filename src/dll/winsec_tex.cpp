@@ -95,7 +95,7 @@ static void st_ShowColumn(HWND hDlg, WINSEC_DLG_DATA *pd, int iCol) {
       FloatMod(&dShown[k], ax[k].dPeriod);
   int32_t iIndex = *s.piIndex;
   int iEntry = iIndex >= -1 && iIndex < Textures_Count() ? (int)iIndex + 1 : -1;
-  Sec_Send(hDlg, c.idList, CB_SETCURSEL, (WPARAM)iEntry, 0);
+  Sec_SetSel(hDlg, c.idList, iEntry);
   Sec_SetDouble(hDlg, c.idX, dShown[0]);
   Sec_SetDouble(hDlg, c.idY, dShown[1]);
   st_SetAngle(hDlg, iCol, *s.pwAngle > SEC_ANGLE_MAX ? SEC_ANGLE_MAX : *s.pwAngle,
@@ -130,11 +130,16 @@ static void st_StoreColumn(HWND hDlg, WINSEC_DLG_DATA *pd, int iCol, int iFloor,
   }
 }
 
-void SecTex_FillLists(HWND hDlg) {
-  int n = Textures_Count();
+void SecTex_FillLists(HWND hDlg, WINSEC_DLG_DATA *pd) {
+  // The generation before the names: a table built meanwhile fills the
+  // lists again at the next opening.
+  pd->dwTexGeneration = Textures_Generation();
+  pd->bTexListsFilled = RunTexturesReady();
+  int n = pd->bTexListsFilled ? Textures_Count() : 0;
   for (const ST_COLUMN &c : stColumns) {
     HWND hList = Sec_Ctl(hDlg, c.idList);
     SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(hList, CB_RESETCONTENT, 0, 0);
     SendMessageA(hList, CB_INITSTORAGE, (WPARAM)(n + 1), (LPARAM)((n + 1) * 24));
     // Entry k + 1 is texture k; a list that runs out of room stops there.
     LRESULT i = SendMessageA(hList, CB_ADDSTRING, 0, (LPARAM)szUnknownDesc);
@@ -164,6 +169,13 @@ void SecTex_FloorChosen(HWND hDlg, WINSEC_DLG_DATA *pd, int iFloor) {
   st_ShowColumn(hDlg, pd, 1);
 }
 
+void SecTex_ShowLayer(HWND hDlg, WINSEC_DLG_DATA *pd) {
+  bool bOverlays = pd->iTexOver == 1;
+  Sec_SetLabel(hDlg, IDC_SEC_TEX_LAYER,
+               bOverlays ? "Floor / Ceiling Overlays" : "Floor / Ceiling Textures");
+  Sec_SetLabel(hDlg, IDC_SEC_TEX_ROW, bOverlays ? "Overlay" : "Texture");
+}
+
 void SecTex_SwitchLayer(HWND hDlg, WINSEC_DLG_DATA *pd, int iLayer) {
   if ((iLayer != 0 && iLayer != 1) || iLayer == pd->iTexOver)
     return;
@@ -171,9 +183,7 @@ void SecTex_SwitchLayer(HWND hDlg, WINSEC_DLG_DATA *pd, int iLayer) {
     st_StoreColumn(hDlg, pd, 1, pd->iFloorChose, true);
   st_StoreColumn(hDlg, pd, 0, 0, true);
   pd->iTexOver = iLayer;
-  Sec_SetLabel(hDlg, IDC_SEC_TEX_LAYER,
-               iLayer == 1 ? "Floor / Ceiling Overlays" : "Floor / Ceiling Textures");
-  Sec_SetLabel(hDlg, IDC_SEC_TEX_ROW, iLayer == 1 ? "Overlay" : "Texture");
+  SecTex_ShowLayer(hDlg, pd);
   SendMessageA(hDlg, WM_KRED_NEWRESULTS, 0, 0);
 }
 

@@ -32,27 +32,36 @@ static const int iOffHideItems[WW_LEVELS] = {IDC_WALL_UPPER_TEXTURE, IDC_WALL_MI
 static const int iFrameItems[WW_LEVELS] = {IDC_WALL_UPPER_FRAME, IDC_WALL_MIDDLE_FRAME,
                                            IDC_WALL_LOWER_FRAME, IDC_WALL_OVERLAY_FRAME};
 
-// What WallDlg hands the dialog at creation.
-struct WALLDLG_INIT {
-  WINWALL_RESULTS *wwResults;
-  const WALL_TARGETS *wtTargets;
-  bool bTaken; // the dialog took the record
-};
+#define WW_BOX_LABEL 40
+
+// The run's wall editor window, hidden while the editor is closed (slot 2
+// of hDialogSet holds it only while it is open); made after the sector
+// editor's at the start of the run, or by an opening that comes first.
+static HWND hWallKept = NULL;
+static bool bWallPrepared = false;
 
 // State of one wall dialog, on its user slot from creation to destruction.
 struct WALLDLG_DATA {
-  WINWALL_RESULTS *wwResults;           // the record shown, owned by the dialog
+  WINWALL_RESULTS *wwResults;           // the record shown, owned by the dialog; null when closed
   WALL_TARGETS wtTargets;               // the walls it was gathered from
   WALLED_TOUCHED wtTouched;             // what the designer changed since it came
   int iShownItem[WW_LEVELS];            // texture list selections as loaded or last applied
   int iShownCheck[IDC_WALL_FLAG_BOXES]; // check states as loaded
   bool bLoading;                        // the dialog itself is writing its controls
   int cMissingTold;                     // walls already reported as no longer answering
+  bool bFlagNames;                      // it holds the flag names
+  char szBoxLabels[IDC_WALL_FLAG_BOXES][WW_BOX_LABEL]; // the template's box labels
+  // The texture table the lists were filled from, or that they were filled
+  // before the run's own table was there.
+  uint32_t dwTexGeneration;
+  bool bTexListsFilled;
 };
 
 static WALLDLG_DATA *ww_Data(HWND hDlg) {
   return (WALLDLG_DATA *)GetWindowLongPtrA(hDlg, DWLP_USER);
 }
+
+static void ww_Close(HWND hDlg);
 
 // Alignment k (0 upper X, 1 upper Y, 2 middle X, ...): its edit and bar.
 static int ww_EditId(int k) {
@@ -150,12 +159,15 @@ static void ww_SetScrollBars(HWND hDlg, WINWALL_RESULTS *wr) {
   }
 }
 
-static void ww_FillTextureLists(HWND hDlg) {
-  int n = Textures_Count();
+static void ww_FillTextureLists(HWND hDlg, WALLDLG_DATA *pData) {
+  pData->dwTexGeneration = Textures_Generation();
+  pData->bTexListsFilled = RunTexturesReady();
+  int n = pData->bTexListsFilled ? Textures_Count() : 0;
   for (int iLevel = 0; iLevel < WW_LEVELS; iLevel++) {
     HWND hList = GetDlgItem(hDlg, iOffHideItems[iLevel]);
     SendMessageA(hList, WM_SETFONT, (WPARAM)hFixedFont, TRUE);
     SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(hList, CB_RESETCONTENT, 0, 0);
     SendMessageA(hList, CB_INITSTORAGE, (WPARAM)(n + 1), (LPARAM)((n + 1) * 90));
     SendMessageA(hList, CB_ADDSTRING, 0, (LPARAM)szUnknownDesc);
     for (int i = 0; i < n; i++)
@@ -302,7 +314,7 @@ static void ww_Command(HWND hDlg, int iId, int iCode, LPARAM lParam) {
     WallFlow_Report(&wo, &pData->cMissingTold);
     break;
   case IDCANCEL:
-    DestroyWindow(hDlg);
+    ww_Close(hDlg);
     break;
   case IDC_WALL_REVERT:
     if (pData == NULL)
@@ -344,25 +356,58 @@ static void ww_HScroll(HWND hDlg, WPARAM wParam, HWND hBar) {
 // ---------------------------------------------------------------------------
 // Creation and destruction
 
-static void ww_InitDialog(HWND hDlg, WALLDLG_INIT *pInit) {
+static void ww_InitDialog(HWND hDlg) {
   WALLDLG_DATA *pData = (WALLDLG_DATA *)calloc(1, sizeof(WALLDLG_DATA));
-  if (pData == NULL || pInit == NULL) {
-    free(pData);
+  if (pData == NULL) {
     DestroyWindow(hDlg);
     return;
   }
   SetWindowLongPtrA(hDlg, DWLP_USER, (LONG_PTR)pData);
+  for (int i = 0; i < IDC_WALL_FLAG_BOXES; i++)
+    GetDlgItemTextA(hDlg, IDC_WALL_FLAG0 + i, pData->szBoxLabels[i], WW_BOX_LABEL);
+  ww_FillTextureLists(hDlg, pData);
+}
 
+// A box's label, written only when it changes.
+static void ww_SetLabel(HWND hDlg, int iId, const char *szLabel) {
+  char szNow[KRED_FLAG_NAME_LEN];
+  szNow[0] = '\0';
+  GetDlgItemTextA(hDlg, iId, szNow, (int)sizeof(szNow));
+  if (strcmp(szNow, szLabel) != 0)
+    SetDlgItemTextA(hDlg, iId, szLabel);
+}
+
+// An opening: the dialog starts afresh on the record, as a new one would.
+static void ww_Open(HWND hDlg, WALLDLG_DATA *pData, WINWALL_RESULTS *wr, const WALL_TARGETS *wt,
+                    HWND hOwner) {
+  // The names are read at every opening, so an edited list shows at once.
+  if (pData->bFlagNames)
+    ww_DropFlagNames();
   ww_TakeFlagNames();
-  if (szFlagNameBlock != NULL)
-    for (int i = 0; i < KRED_FLAG_NAMES; i++)
-      if (szFlagNames[i][0] != '\0' && GetDlgItem(hDlg, IDC_WALL_FLAG0 + i) != NULL)
-        SetDlgItemTextA(hDlg, IDC_WALL_FLAG0 + i, szFlagNames[i]);
-
-  ww_FillTextureLists(hDlg);
+  pData->bFlagNames = true;
+  for (int i = 0; i < IDC_WALL_FLAG_BOXES; i++)
+    ww_SetLabel(hDlg, IDC_WALL_FLAG0 + i,
+                szFlagNameBlock != NULL && szFlagNames[i][0] != '\0' ? szFlagNames[i]
+                                                                     : pData->szBoxLabels[i]);
+  if (!pData->bTexListsFilled || pData->dwTexGeneration != Textures_Generation())
+    ww_FillTextureLists(hDlg, pData);
   SendMessageA(hDlg, WM_COMMAND, IDM_WALL_LEVEL, (LPARAM)iLevelSelected);
-  pInit->bTaken = true;
-  SendMessageA(hDlg, WM_KRED_NEWRESULTS, (WPARAM)pInit->wtTargets, (LPARAM)pInit->wwResults);
+  SendMessageA(hDlg, WM_KRED_NEWRESULTS, (WPARAM)wt, (LPARAM)wr);
+  KeptDlg_Show(hDlg, hOwner, "FULLWALL");
+}
+
+// Closing hides the window; the record goes, as it would with the window.
+static void ww_Close(HWND hDlg) {
+  WALLDLG_DATA *pData = ww_Data(hDlg);
+  if (pData == NULL || hDlg != hWallKept) {
+    DestroyWindow(hDlg);
+    return;
+  }
+  KillTimer(hDlg, WW_REFRESH_TIMER);
+  ShowWindow(hDlg, SW_HIDE);
+  free(pData->wwResults);
+  pData->wwResults = NULL;
+  WallDialogIsClosing(hDlg);
 }
 
 static void ww_Destroy(HWND hDlg) {
@@ -371,16 +416,18 @@ static void ww_Destroy(HWND hDlg) {
   SetWindowLongPtrA(hDlg, DWLP_USER, 0);
   if (pData != NULL) {
     free(pData->wwResults);
+    if (pData->bFlagNames)
+      ww_DropFlagNames();
     free(pData);
-    ww_DropFlagNames();
   }
+  EmptyWindowSlot(&hWallKept, hDlg);
   WallDialogIsClosing(hDlg);
 }
 
 extern "C" INT_PTR CALLBACK EditWallDlgProc(HWND hDlg, UINT wMsg, WPARAM wParam, LPARAM lParam) {
   switch (wMsg) {
   case WM_INITDIALOG:
-    ww_InitDialog(hDlg, (WALLDLG_INIT *)lParam);
+    ww_InitDialog(hDlg);
     break;
   case WM_KRED_NEWRESULTS:
     ww_Load(hDlg, (const WALL_TARGETS *)wParam, (WINWALL_RESULTS *)lParam);
@@ -398,8 +445,11 @@ extern "C" INT_PTR CALLBACK EditWallDlgProc(HWND hDlg, UINT wMsg, WPARAM wParam,
     }
     break;
   case WM_CLOSE:
-    DestroyWindow(hDlg);
-    break;
+    ww_Close(hDlg);
+    // Left to the dialog manager, WM_CLOSE would post IDCANCEL, which a
+    // destroyed dialog never saw but the kept one would, maybe after an
+    // opening that came meanwhile.
+    return TRUE;
   case WM_DESTROY:
     ww_Destroy(hDlg);
     break;
@@ -412,12 +462,45 @@ extern "C" INT_PTR CALLBACK EditWallDlgProc(HWND hDlg, UINT wMsg, WPARAM wParam,
 // ---------------------------------------------------------------------------
 // Opening
 
+// The run's window: the hidden one, or a new one.
+static HWND ww_Window(HWND hOwner) {
+  HWND hWall = hWallKept;
+  if (hWall != NULL && IsWindow(hWall) && GetWindow(hWall, GW_OWNER) == hOwner)
+    return hWall;
+  if (hWall != NULL && IsWindow(hWall) &&
+      GetWindowThreadProcessId(hWall, NULL) == GetCurrentThreadId())
+    DestroyWindow(hWall);
+  hWallKept = KeptDlg_Create("FULLWALL", hOwner, EditWallDlgProc, 0);
+  return hWallKept;
+}
+
+// Opens the editor on the record, which it owns from now on (also when it
+// cannot open): the run's hidden window, or a new one.
 static HWND WallDlg(WINWALL_RESULTS *wwResults, const WALL_TARGETS *wt, HWND hDlg) {
-  WALLDLG_INIT wi = {wwResults, wt, false};
-  HWND hWall = CreateDialogParamA(hInst, "FULLWALL", hDlg, EditWallDlgProc, (LPARAM)&wi);
-  if (!wi.bTaken)
+  HWND hWall = ww_Window(hDlg);
+  WALLDLG_DATA *pData = hWall != NULL ? ww_Data(hWall) : NULL;
+  if (pData == NULL) {
     free(wwResults);
+    return NULL;
+  }
+  ww_Open(hWall, pData, wwResults, wt, hDlg);
   return hWall;
+}
+
+void WallEditorNewRun(void) {
+  // A window left by the previous run is that run's to destroy.
+  hWallKept = NULL;
+  bWallPrepared = false;
+}
+
+bool WallEditorPrepare(HWND hMain) {
+  if (bWallPrepared || !RunTexturesReady() || RunIsEnding())
+    return false;
+  bWallPrepared = true;
+  if (hWallKept != NULL)
+    return false;
+  ww_Window(hMain);
+  return true;
 }
 
 void OpenWallEditor(HWND hMain) {

@@ -2,6 +2,9 @@
 // the editor thread, run under ThreadSanitizer.
 #include <gtest/gtest.h>
 
+#include <stdio.h>
+#include <string.h>
+
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -12,6 +15,7 @@
 #include "runs.h"
 #include "selection.h"
 #include "snapshot.h"
+#include "textures.h"
 
 namespace {
 
@@ -241,6 +245,42 @@ TEST(CoreTsan, KillFlagIsClearedOnceWhateverTheTiming) {
   EXPECT_GT(nKilledRuns, 0);
   EXPECT_EQ(Run_Current(), nullptr);
   Run_ResetAll();
+}
+
+TEST(CoreTsan, TheTableIsReadOnlyOnceItsWakeHasBuiltIt) {
+  // WakeUpDLL starts the editor thread and builds the table afterwards; the
+  // editor reads the names once its wake is built, and must then see all of
+  // them (a read during the build would be a race the sanitizer reports).
+  ASSERT_TRUE(Textures_Alloc());
+  char szNames[3][16];
+  int nBad = 0, nCycles = 0;
+  auto tEnd = std::chrono::steady_clock::now() + kRunTime;
+  for (uint32_t n = 1; TimeLeft(tEnd); n++) {
+    SHARED_TEXTURE_DATA list[4] = {};
+    for (int i = 0; i < 3; i++) {
+      snprintf(szNames[i], sizeof(szNames[i]), "W%u_%d", n, i);
+      list[i].szName = szNames[i];
+      list[i].w = list[i].h = 64;
+    }
+    uint32_t dwWake = Textures_TakeWake();
+    std::thread editor([dwWake, n, &nBad] {
+      while (!Textures_WakeReady(dwWake))
+        std::this_thread::yield();
+      char szWant[16];
+      snprintf(szWant, sizeof(szWant), "W%u_2", n);
+      if (Textures_Count() != 3 || strcmp(feTextures[2].szFile, szWant) != 0)
+        nBad++;
+    });
+    for (uint32_t k = 0; k < n % 5; k++)
+      std::this_thread::yield();
+    Textures_Build(list);
+    Textures_WakeBuilt(dwWake);
+    editor.join();
+    nCycles++;
+  }
+  EXPECT_EQ(nBad, 0);
+  EXPECT_GT(nCycles, 100);
+  Textures_Free();
 }
 
 } // namespace

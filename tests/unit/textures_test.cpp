@@ -93,4 +93,45 @@ TEST(TextureTable, NamesUpToTheTerminator) {
   EXPECT_EQ(Textures_Count(), 0);
 }
 
+// Wakes and their tables, as steps on wakes named a, b, c: "T" takes a
+// number, "B" marks it built, "R"/"N" expects it ready or not yet ready.
+struct WakeCase {
+  const char *szName;
+  const char *szSteps; // pairs: step letter, wake letter
+};
+
+TEST(TextureWakes, ReadyOnceBuiltOrOvertaken) {
+  const WakeCase cases[] = {
+      {"a wake is ready once it has built", "TaNaBaRa"},
+      {"a later build covers an earlier wake", "TaTbNaNbBbRaRb"},
+      {"an earlier build does not cover a later wake", "TaTbBaRaNbBbRb"},
+      {"a build that comes late takes nothing back", "TaTbBbBaRaRb"},
+      {"a wake that never builds is overtaken", "TaTbTcBcRaRbRc"},
+  };
+  for (const WakeCase &c : cases) {
+    SCOPED_TRACE(c.szName);
+    uint32_t dwWake[3] = {0, 0, 0};
+    for (const char *p = c.szSteps; p[0] != '\0' && p[1] != '\0'; p += 2) {
+      uint32_t &w = dwWake[p[1] - 'a'];
+      switch (p[0]) {
+      case 'T':
+        w = Textures_TakeWake();
+        EXPECT_EQ(Textures_LastWake(), w);
+        break;
+      case 'B':
+        Textures_WakeBuilt(w);
+        break;
+      case 'R':
+        EXPECT_TRUE(Textures_WakeReady(w)) << p[1];
+        break;
+      case 'N':
+        EXPECT_FALSE(Textures_WakeReady(w)) << p[1];
+        break;
+      default:
+        FAIL() << "bad step " << p[0];
+      }
+    }
+  }
+}
+
 } // namespace
