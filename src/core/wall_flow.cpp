@@ -144,7 +144,9 @@ void MixWallResults(const WINWALL_RESULTS *wr, WALL_DATA *wd) {
     return;
   for (const WW_SURFACE &s : wwSurfaces) {
     CF_DATA &cf = wd->*s.pcf;
-    if (wr->*s.piTexture != WW_TEXTURE_DIFFERS)
+    // An animated texture is never replaced: a texture chosen for several
+    // walls whose textures differed would otherwise land on it too.
+    if (wr->*s.piTexture != WW_TEXTURE_DIFFERS && cf.iTextureIndex != -2)
       cf.iTextureIndex = wr->*s.piTexture;
     if (wr->*s.pdAlignX != KRED_NOTHING)
       cf.fAlignX = Fields_ToFloat(wr->*s.pdAlignX);

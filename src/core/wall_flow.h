@@ -59,9 +59,9 @@ bool AddToWallTable(KRED_CALLBACK pCallBack, WINWALL_RESULTS *wd, uint32_t dwSec
 bool CreateWallData(KRED_CALLBACK pCallBack, WINWALL_RESULTS *wd, uint32_t dwSectorTag,
                     const uint32_t *pdwWallTags, int cWalls, bool *pbRead = nullptr);
 
-// Lays the record over one wall's host record: textures other than -1,
-// alignments other than the nothing value, flag states 1 and 2. Everything
-// else of the wall stays as it is.
+// Lays the record over one wall's host record: textures other than -1 (an
+// animated texture on the wall stays), alignments other than the nothing
+// value, flag states 1 and 2. Everything else of the wall stays as it is.
 void MixWallResults(const WINWALL_RESULTS *wr, WALL_DATA *wd);
 
 // Applies the record to every wall: reads it (2100), lays the record over

@@ -491,6 +491,8 @@ void WallEditorNewRun(void) {
   // A window left by the previous run is that run's to destroy.
   hWallKept = NULL;
   bWallPrepared = false;
+  // Each run starts with the upper level chosen, as the first one did.
+  iLevelSelected = 0;
 }
 
 bool WallEditorPrepare(HWND hMain) {

@@ -132,6 +132,7 @@ TEST_F(WallFlow, ApplyWritesOnlyWhatIsNotMarkedUnchanged) {
   wr.bFlagSet[0] = WW_FLAG_CLEAR;
   wr.bFlagSet[4] = WW_FLAG_SET;
   wr.bFlagSet[36] = WW_FLAG_SET; // no bit past 31
+  wr.iSignTexture = 3;           // the animated overlays stay animated
   for (WALL_DATA &w : want) {
     w.cfdMiddle.iTextureIndex = 9;
     w.cfdUpper.fAlignZ = 3.40282347e38f;
