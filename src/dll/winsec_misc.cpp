@@ -30,7 +30,11 @@ static double sm_Field(const WINSEC_RESULTS *wr, int iBar) {
 static void sm_SetField(WINSEC_RESULTS *wr, int iBar, double d) {
   switch (iBar) {
   case SEC_BAR_LIGHT:
-    wr->iSecLight = (int32_t)d; // a position: -1 gives the integer no-value
+    // "Light: ?" leaves the light as it is: the game's light level is 16
+    // bits and has no room for the integer no-value, which would reach it
+    // as 0, a black sector.
+    if ((int32_t)d != SEC_LIGHT_NOTHING)
+      wr->iSecLight = (int32_t)d;
     break;
   case SEC_BAR_FRICTION:
     wr->fFriction = (float)d;
