@@ -179,6 +179,10 @@ double GetDlgItemDouble(HWND hDlg, int id);
 // The dialogs' one scroll-bar rule on a bar (code and thumb from WM_HSCROLL,
 // the dialog's page size): moves and redraws it, returns the new position.
 int StepScrollBar(HWND hBar, int iCode, int iThumb, int iPage);
+// Sets a bar's range and position (clamped into the range) only when they
+// change: each change of a visible bar repaints it. bRedrawNow false leaves
+// the drawing to the window's next paint.
+void SetScrollBarIfChanged(HWND hBar, int iMin, int iMax, int iPos, bool bRedrawNow);
 uint32_t GetDlgItemColonNumber(HWND hDlg, int id);
 
 // Flag-name lists beside the library (flagnames.cpp): fill the 32 slots of

@@ -4,6 +4,8 @@
 
 #include "fields.h"
 
+#include <string.h>
+
 void SetDlgItemDouble(HWND hDlg, int id, double fValue) {
   char szBuf[KRED_DOUBLE_TEXT];
   Fields_DoubleText(szBuf, sizeof(szBuf), fValue);
@@ -37,4 +39,20 @@ int StepScrollBar(HWND hBar, int iCode, int iThumb, int iPage) {
   int iPos = Fields_ScrollStep(GetScrollPos(hBar, SB_CTL), iCode, iThumb, iPage, iMin, iMax);
   SetScrollPos(hBar, SB_CTL, iPos, TRUE);
   return iPos;
+}
+
+void SetScrollBarIfChanged(HWND hBar, int iMin, int iMax, int iPos, bool bRedrawNow) {
+  iPos = iPos < iMin ? iMin : iPos > iMax ? iMax : iPos;
+  SCROLLINFO si;
+  memset(&si, 0, sizeof(si));
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_RANGE | SIF_POS;
+  if (GetScrollInfo(hBar, SB_CTL, &si) && si.nMin == iMin && si.nMax == iMax && si.nPos == iPos)
+    return;
+  si.nMin = iMin;
+  si.nMax = iMax;
+  si.nPos = iPos;
+  SetScrollInfo(hBar, SB_CTL, &si, bRedrawNow ? TRUE : FALSE);
+  if (!bRedrawNow)
+    InvalidateRect(hBar, NULL, FALSE);
 }

@@ -94,9 +94,6 @@ void RevertSectorDialog(uint32_t dwSecTag);
 // ---- controls (winsec_ctl.cpp)
 // Takes the handles of the dialog's controls, once, at its creation.
 void Sec_TakeControls(HWND hDlg, WINSEC_DLG_DATA *pd);
-// The step and clamp shared by every bar; the new position, or iPos when
-// the code moves nothing.
-int Sec_StepBar(HWND hBar, int iCode, int iThumb, int iPage);
 void Sec_SetBar(HWND hDlg, int id, int iMin, int iMax, int iPos);
 int Sec_BarPos(HWND hDlg, int id);
 // Remember what a control holds now as shown from the record.

@@ -7,55 +7,10 @@
 #include <stdio.h>
 #include <string.h>
 
-int Sec_StepBar(HWND hBar, int iCode, int iThumb, int iPage) {
-  int iMin = 0, iMax = 0;
-  GetScrollRange(hBar, SB_CTL, &iMin, &iMax);
-  int iPos = GetScrollPos(hBar, SB_CTL);
-  switch (iCode) {
-  case SB_LINELEFT:
-    iPos -= 1;
-    break;
-  case SB_LINERIGHT:
-    iPos += 1;
-    break;
-  case SB_PAGELEFT:
-    iPos -= iPage;
-    break;
-  case SB_PAGERIGHT:
-    iPos += iPage;
-    break;
-  case SB_THUMBPOSITION:
-  case SB_THUMBTRACK:
-    iPos = iThumb;
-    break;
-  case SB_LEFT: // 6, "top": the range's maximum
-    iPos = iMax;
-    break;
-  case SB_RIGHT: // 7, "bottom": its minimum
-    iPos = iMin;
-    break;
-  default:
-    break;
-  }
-  iPos = iPos < iMin ? iMin : iPos > iMax ? iMax : iPos;
-  SetScrollPos(hBar, SB_CTL, iPos, TRUE);
-  return iPos;
-}
-
 void Sec_SetBar(HWND hDlg, int id, int iMin, int iMax, int iPos) {
-  HWND hBar = Sec_Ctl(hDlg, id);
-  iPos = iPos < iMin ? iMin : iPos > iMax ? iMax : iPos;
-  SCROLLINFO si;
-  memset(&si, 0, sizeof(si));
-  si.cbSize = sizeof(si);
-  si.fMask = SIF_RANGE | SIF_POS;
-  if (GetScrollInfo(hBar, SB_CTL, &si) && si.nMin == iMin && si.nMax == iMax && si.nPos == iPos)
-    return;
   // Drawn with the dialog's next paint, together with the other controls
   // that change, rather than at once.
-  SetScrollRange(hBar, SB_CTL, iMin, iMax, FALSE);
-  SetScrollPos(hBar, SB_CTL, iPos, FALSE);
-  InvalidateRect(hBar, NULL, FALSE);
+  SetScrollBarIfChanged(Sec_Ctl(hDlg, id), iMin, iMax, iPos, false);
 }
 
 int Sec_BarPos(HWND hDlg, int id) {

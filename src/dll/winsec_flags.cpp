@@ -87,7 +87,7 @@ bool SecSlope_Scroll(HWND hDlg, WINSEC_DLG_DATA *pd, int id, int iCode, int iThu
   const SF_SLOPE *ps = id == sfFloor.idBar ? &sfFloor : id == sfCeiling.idBar ? &sfCeiling : NULL;
   if (ps == NULL)
     return false;
-  int iPos = Sec_StepBar(Sec_Ctl(hDlg, id), iCode, iThumb, WS_PAGE_STEP);
+  int iPos = StepScrollBar(Sec_Ctl(hDlg, id), iCode, iThumb, WS_PAGE_STEP);
   sf_AngleLabel(hDlg, ps->idAngle, iPos);
   if (bApply)
     Sec_PostApply(hDlg);

@@ -169,7 +169,7 @@ bool SecLevels_Scroll(HWND hDlg, WINSEC_DLG_DATA *pd, int id, int iCode, int iTh
     idEdit = IDC_SEC_CEILING;
   else
     return false;
-  int iPos = Sec_StepBar(Sec_Ctl(hDlg, id), iCode, iThumb, WS_PAGE_STEP);
+  int iPos = StepScrollBar(Sec_Ctl(hDlg, id), iCode, iThumb, WS_PAGE_STEP);
   char sz[SL_TEXT];
   snprintf(sz, sizeof(sz), "%g", (double)iPos / 8.0);
   Sec_SetText(hDlg, idEdit, sz); // runs the field's own change handling

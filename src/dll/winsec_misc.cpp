@@ -91,7 +91,7 @@ bool SecMisc_Scroll(HWND hDlg, WINSEC_DLG_DATA *pd, int id, int iCode, int iThum
   int iBar = sm_Bar(id);
   if (iBar < 0)
     return false;
-  int iPos = Sec_StepBar(Sec_Ctl(hDlg, id), iCode, iThumb, WS_PAGE_STEP);
+  int iPos = StepScrollBar(Sec_Ctl(hDlg, id), iCode, iThumb, WS_PAGE_STEP);
   char szLabel[SEC_LABEL_TEXT];
   SecBar_LabelFromPos(iBar, iPos, szLabel, sizeof(szLabel));
   Sec_SetLabel(hDlg, idMiscLabels[iBar], szLabel);

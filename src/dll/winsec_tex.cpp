@@ -192,7 +192,7 @@ bool SecTex_Scroll(HWND hDlg, WINSEC_DLG_DATA *pd, int id, int iCode, int iThumb
     const ST_COLUMN &c = stColumns[iCol];
     HWND hBar = Sec_Ctl(hDlg, id);
     if (id == c.idAngleBar) {
-      int iPos = Sec_StepBar(hBar, iCode, iThumb, WS_PAGE_STEP);
+      int iPos = StepScrollBar(hBar, iCode, iThumb, WS_PAGE_STEP);
       Sec_SetAngleText(hDlg, c.idAngle, iPos * SEC_DEGREES_PER_UNIT);
       if (bApply)
         Sec_SendApply(hDlg);
@@ -202,7 +202,7 @@ bool SecTex_Scroll(HWND hDlg, WINSEC_DLG_DATA *pd, int id, int iCode, int iThumb
       continue;
     int iAxis = id == c.idXBar ? 0 : 1;
     int idEdit = id - 1;
-    int iPos = Sec_StepBar(hBar, iCode, iThumb, WS_PAGE_STEP);
+    int iPos = StepScrollBar(hBar, iCode, iThumb, WS_PAGE_STEP);
     char sz[ST_TEXT];
     if (!pd->bNudge[iCol][iAxis]) {
       snprintf(sz, sizeof(sz), "%g", (double)iPos / 8.0);

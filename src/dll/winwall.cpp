@@ -122,16 +122,7 @@ static void HideATXItems(HWND hDlg) {
 // apply that rewrote all forty of them would keep the editor busy for tens
 // of milliseconds.
 static void ww_SetBar(HWND hBar, int iMin, int iMax, int iPos) {
-  SCROLLINFO si;
-  memset(&si, 0, sizeof(si));
-  si.cbSize = sizeof(si);
-  si.fMask = SIF_RANGE | SIF_POS;
-  if (GetScrollInfo(hBar, SB_CTL, &si) && si.nMin == iMin && si.nMax == iMax && si.nPos == iPos)
-    return;
-  si.nMin = iMin;
-  si.nMax = iMax;
-  si.nPos = iPos;
-  SetScrollInfo(hBar, SB_CTL, &si, TRUE);
+  SetScrollBarIfChanged(hBar, iMin, iMax, iPos, true);
 }
 
 static void ww_SetCheck(HWND hDlg, int iId, UINT uCheck) {
